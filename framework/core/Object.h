@@ -9,6 +9,7 @@ namespace fw {
 
 class Delegate;
 class Object;
+struct ClassInfo;
 
 // Called by the framework with the object that raised an event; finds the
 // delegate registered for that event and calls its invoker.
@@ -24,6 +25,10 @@ public:
     Object& operator=(const Object&) = delete;
 
     Ref<Object> self() { return shared_from_this(); }
+
+    // The class description of this object's class.
+    virtual const ClassInfo& classInfo() const;
+    static const ClassInfo& ClassDescription();
 
     // The delegate registered for an event, or none.
     Ref<Delegate> DelegateFor(int event) const;
@@ -52,6 +57,8 @@ public:
 
     Invoker invoker = nullptr;
     Method handler = nullptr;
+    // For a delegate of a plain routine (no target): the routine's entry.
+    void* entry = nullptr;
     std::string signature;
     int flag = 0;
 

@@ -50,6 +50,11 @@ void ReportUnhandledException(const std::exception& e, const char* where) noexce
     }
 }
 
+void ThrowNilObjectException()
+{
+    throw NilObjectException();
+}
+
 void ReportUnhandledUnknown(const char* where) noexcept
 {
     std::fprintf(stderr, "velmorra: unhandled exception of unknown type in %s\n", where);

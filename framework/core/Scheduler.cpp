@@ -38,7 +38,9 @@ void Scheduler::resume(Thread& thread)
 
 void Scheduler::RunSlice(std::chrono::nanoseconds budget)
 {
-    if (sCurrent)
+    // In manual mode only Step runs a thread, so a test can hold a worker at
+    // an exact yield point while the event loop goes on.
+    if (sCurrent || sManual)
         return;
     auto start = Clock::now();
     sDeadline = start + budget;
@@ -56,7 +58,7 @@ void Scheduler::RunSlice(std::chrono::nanoseconds budget)
 
 void Scheduler::RunUntilIdle()
 {
-    while (!runnable().empty())
+    while (!sManual && !runnable().empty())
         RunSlice(std::chrono::milliseconds(50));
 }
 

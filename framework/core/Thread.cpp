@@ -1,5 +1,6 @@
 #include "framework/core/Thread.h"
 
+#include "framework/core/ClassRegistry.h"
 #include "framework/core/RuntimeException.h"
 #include "framework/core/Scheduler.h"
 
@@ -10,6 +11,20 @@ namespace fw {
 namespace ctx = boost::context;
 
 Thread::Thread() = default;
+
+const ClassInfo& Thread::ClassDescription()
+{
+    return ClassRegistry::Register("Thread", [](ClassInfo& c) {
+        c.parent = &Object::ClassDescription();
+        c.operations = { "Run", "Suspend", "Resume", "Sleep", "Kill", "__DependencyList" };
+        c.declaredEvents = { "Run" };
+        c.properties = {
+            DeclareProperty<Thread, std::int32_t>("Priority", "i4", [](Thread& t, std::int32_t v) { t.Priority = v; }),
+            DeclareProperty<Thread, std::int32_t>("StackSize", "i4", [](Thread& t, std::int32_t v) { t.StackSize = v; }),
+        };
+        c.factory = [] { return make<Thread>(); };
+    });
+}
 
 Thread::~Thread()
 {

@@ -18,6 +18,8 @@ public:
 
     Thread();
     ~Thread() override;
+    static const ClassInfo& ClassDescription();
+    const ClassInfo& classInfo() const override { return ClassDescription(); }
 
     // Makes the thread runnable; its Run event starts at the scheduler's next
     // turn. Raises ThreadAlreadyRunningException while a run is under way.

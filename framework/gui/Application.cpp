@@ -1,0 +1,249 @@
+#include "framework/gui/Application.h"
+
+#include "framework/core/Runtime.h"
+#include "framework/core/Scheduler.h"
+#include "framework/gui/FileType.h"
+#include "framework/gui/Window.h"
+#include "framework/gui/Window_p.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <unistd.h>
+
+namespace fw {
+
+namespace {
+
+struct FrameworkState {
+    Ref<Application> app;
+    std::vector<Ref<Window>> windows;     // every window built
+    std::vector<Ref<Window>> openWindows; // in the order they opened
+    std::map<std::string, WeakRef<Window>> implicitWindows;
+    std::map<QWidget*, EditHandler> editHandlers;
+};
+
+FrameworkState& state()
+{
+    static FrameworkState s;
+    return s;
+}
+
+QApplication* sQtApp = nullptr;
+QTimer* sSliceTimer = nullptr;
+
+// Each turn of the event loop gives runnable threads one slice; the window
+// repaints and takes input between slices.
+constexpr auto SliceBudget = std::chrono::milliseconds(5);
+
+void runSlice()
+{
+    Scheduler::RunSlice(SliceBudget);
+    if (!Scheduler::HasRunnable() && sSliceTimer)
+        sSliceTimer->stop();
+}
+
+void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& msg)
+{
+    if (type == QtFatalMsg) {
+        // The toolkit gives up when it cannot reach the display: say so in
+        // one plain line instead of aborting with a crash dump.
+        std::string line = "velmorra: cannot start: " + msg.split('\n').first().toStdString() + "\n";
+        ::write(2, line.data(), line.size());
+        std::_Exit(1);
+    }
+    if (type == QtCriticalMsg || type == QtWarningMsg) {
+        if (std::getenv("VELMORRA_QT_WARNINGS"))
+            std::fprintf(stderr, "%s\n", msg.toLocal8Bit().constData());
+    }
+}
+
+void tearDownToolkit()
+{
+    Scheduler::SetWakeHandler({});
+    delete sSliceTimer;
+    sSliceTimer = nullptr;
+    delete sQtApp;
+    sQtApp = nullptr;
+}
+
+}
+
+const ClassInfo& Application::ClassDescription()
+{
+    return ClassRegistry::Register("Application", [](ClassInfo& c) {
+        c.parent = &Object::ClassDescription();
+        c.operations = { "NewDocument", "OpenDocument", "DoEvents", "_AddMenuHandler", "_AddPollableObject",
+            "_RemovePollableObject", "AddTrayItem", "RemoveTrayItem", "YieldToNextThread", "SleepCurrentThread",
+            "_DoSingleEvent", "_EnableMenuItems", "_CallOpen", "_HandleMenuCommand", "_LoadPictureFromBundle",
+            "_LoadBundleSound", "__DependencyList" };
+        c.declaredEvents = { "Open", "Close", "EnableMenuItems", "NewDocument", "OpenDocument", "HandleAppleEvent",
+            "Activate", "Deactivate", "UnhandledException", "CancelClose" };
+        c.factory = [] { return make<Application>(); };
+    });
+}
+
+void _RuntimeRegisterAppObject(const Ref<Application>& app)
+{
+    state().app = app;
+}
+
+Ref<Application> RuntimeApplication()
+{
+    return state().app;
+}
+
+void InitializeFrameworkClasses()
+{
+    Object::ClassDescription();
+    Application::ClassDescription();
+    MenuItem::ClassDescription();
+    MenuBar::ClassDescription();
+    QuitMenuItem::ClassDescription();
+    Window::ClassDescription();
+    FileType::ClassDescription();
+}
+
+void _RunFrameworkInitialization(void (*startup)())
+{
+    if (!sQtApp) {
+        const char* platform = std::getenv("QT_QPA_PLATFORM");
+        if ((!platform || !*platform) && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+            std::fputs("velmorra: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n", stderr);
+            std::exit(1);
+        }
+        qInstallMessageHandler(messageHandler);
+        // The toolkit is handed the program's name only: the process reads
+        // nothing from its command line.
+        static int argc = 1;
+        static char name[] = "velmorra";
+        static char* argv[] = { name, nullptr };
+        sQtApp = new QApplication(argc, argv);
+        QApplication::setApplicationName("Velmorra");
+        QApplication::setQuitOnLastWindowClosed(true);
+        sSliceTimer = new QTimer;
+        sSliceTimer->setInterval(0);
+        QObject::connect(sSliceTimer, &QTimer::timeout, runSlice);
+        Scheduler::SetWakeHandler([] {
+            if (sSliceTimer && !Scheduler::Manual())
+                sSliceTimer->start();
+        });
+        RuntimeAtExit(tearDownToolkit);
+    }
+    RuntimeCallSystemCode([](void* p) { reinterpret_cast<void (*)()>(p)(); }, reinterpret_cast<void*>(startup));
+}
+
+void _RuntimeRun()
+{
+    if (!sQtApp)
+        return;
+    QApplication::exec();
+    // Threads still running are ended here, at a yield point: a thread never
+    // yields inside a write, so no file is left half-written.
+    Scheduler::Shutdown();
+}
+
+void QuitApplication()
+{
+    QCoreApplication::quit();
+}
+
+void _RuntimeInitExternalClasses()
+{
+}
+
+void* RuntimeAllocatePluginEntrypointsTable(std::int32_t entries)
+{
+    static std::vector<void*> table;
+    table.assign(static_cast<std::size_t>(entries > 0 ? entries : 0), nullptr);
+    return table.data();
+}
+
+void RegisterFrameworkWindow(const Ref<Window>& w)
+{
+    auto& s = state();
+    s.windows.push_back(w);
+    s.openWindows.push_back(w);
+    s.implicitWindows[w->classInfo().name] = w;
+}
+
+Ref<Window> _GetImplicitWindow(const std::string& className)
+{
+    auto& s = state();
+    auto it = s.implicitWindows.find(className);
+    if (it == s.implicitWindows.end())
+        return nullptr;
+    auto w = it->second.lock();
+    if (!w || !w->IsOpen())
+        return nullptr;
+    return w;
+}
+
+void ReleaseFrameworkLists()
+{
+    auto& s = state();
+    auto windows = std::move(s.windows);
+    s.windows.clear();
+    RuntimeReleaseLog().push_back("framework window list");
+    auto open = std::move(s.openWindows);
+    s.openWindows.clear();
+    RuntimeReleaseLog().push_back("framework open-window list");
+    RuntimeReleaseLog().push_back("framework class maps");
+    s.implicitWindows.clear();
+    RuntimeReleaseLog().push_back("framework implicit windows");
+    for (auto& w : windows)
+        w->Close();
+    windows.clear();
+    open.clear();
+    s.editHandlers.clear();
+    s.app.reset();
+}
+
+void RegisterEditHandler(QWidget* widget, EditHandler handler)
+{
+    state().editHandlers[widget] = std::move(handler);
+}
+
+void UnregisterEditHandler(QWidget* widget)
+{
+    state().editHandlers.erase(widget);
+}
+
+void PerformStandardEditAction(const std::string& itemName)
+{
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+        auto& handlers = state().editHandlers;
+        if (auto it = handlers.find(w); it != handlers.end()) {
+            auto handler = it->second;
+            handler(itemName);
+            return;
+        }
+    }
+}
+
+bool ProcessEventsUntil(const std::function<bool()>& pred, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > timeoutMs)
+            return pred();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+void ProcessEventsFor(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+}

@@ -1,0 +1,71 @@
+#include "framework/gui/PushButton.h"
+
+#include "framework/gui/Controls_p.h"
+
+#include <QPushButton>
+
+namespace fw {
+
+static QPushButton* button(const PushButton& b)
+{
+    return static_cast<QPushButton*>(b.nativeWidget());
+}
+
+const ClassInfo& PushButton::ClassDescription()
+{
+    return ClassRegistry::Register("PushButton", [](ClassInfo& c) {
+        c.parent = &RectControl::ClassDescription();
+        c.declaredEvents = { "Action" };
+        auto b = [](const char* n, auto f) { return DeclareProperty<PushButton, bool>(n, "b", f); };
+        c.properties = {
+            DeclareProperty<PushButton, std::string>("Caption", "s",
+                [](PushButton& p, const std::string& v) { p.SetCaption(v); }),
+            b("Default", [](PushButton& p, bool v) { p.SetDefault(v); }),
+            b("Cancel", [](PushButton& p, bool v) { p.Cancel = v; }),
+            DeclareProperty<PushButton, std::int32_t>("ButtonStyle", "i4<PushButton.ButtonFrameStyle>",
+                [](PushButton& p, std::int32_t v) { p.ButtonStyle = v; }),
+        };
+        c.factory = [] { return make<PushButton>(); };
+    });
+}
+
+void* PushButton::createWidget(void* parent)
+{
+    auto* b = new QPushButton(static_cast<QWidget*>(parent));
+    QObject::connect(b, &QPushButton::clicked, [this] {
+        CallControlEvent(*this, [](RectControl& c) { c.RaiseEvent(ActionEvent); });
+    });
+    return b;
+}
+
+void PushButton::Push()
+{
+    if (auto* b = button(*this))
+        b->click();
+}
+
+std::string PushButton::Caption() const
+{
+    return button(*this) ? button(*this)->text().toStdString() : std::string();
+}
+
+void PushButton::SetCaption(const std::string& v)
+{
+    if (auto* b = button(*this))
+        b->setText(QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())));
+}
+
+bool PushButton::Default() const
+{
+    return button(*this) && button(*this)->isDefault();
+}
+
+void PushButton::SetDefault(bool v)
+{
+    if (auto* b = button(*this)) {
+        b->setDefault(v);
+        b->setAutoDefault(v);
+    }
+}
+
+}

@@ -1,0 +1,399 @@
+#include "framework/gui/Window.h"
+
+#include "framework/core/PropertyList.h"
+#include "framework/core/Runtime.h"
+#include "framework/core/RuntimeException.h"
+#include "framework/gui/Application.h"
+#include "framework/gui/RectControl.h"
+#include "framework/gui/Window_p.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeySequence>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
+#include <algorithm>
+
+namespace fw {
+
+void RegisterFrameworkWindow(const Ref<Window>& w);
+
+class ContentWidget : public QWidget {
+public:
+    explicit ContentWidget(WindowPrivate* d)
+        : d(d)
+    {
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override
+    {
+        QWidget::resizeEvent(e);
+        d->owner->contentResized();
+    }
+
+private:
+    WindowPrivate* d;
+};
+
+// Turns the URLs of a drop into file references, keeping the path's bytes
+// exactly as the file manager sent them (names need not be UTF-8).
+static std::vector<Ref<FolderItem>> itemsOfDrop(const QMimeData* mime)
+{
+    std::vector<Ref<FolderItem>> items;
+    if (!mime || !mime->hasUrls())
+        return items;
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile()) {
+            items.push_back(nullptr);
+            continue;
+        }
+        QByteArray raw = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (raw.isEmpty() || raw.front() != '/' || raw.contains('\0')) {
+            items.push_back(nullptr);
+            continue;
+        }
+        items.push_back(FolderItem::FromPath(std::string(raw.constData(), static_cast<std::size_t>(raw.size()))));
+    }
+    return items;
+}
+
+class NativeWindow : public QMainWindow {
+public:
+    explicit NativeWindow(WindowPrivate* d)
+        : d(d)
+    {
+    }
+
+protected:
+    void closeEvent(QCloseEvent* e) override
+    {
+        d->open = false;
+        QMainWindow::closeEvent(e);
+    }
+    void dragEnterEvent(QDragEnterEvent* e) override
+    {
+        // Files and folders alike: the DropObject handler picks what it takes.
+        if (!d->acceptedTypes.empty())
+            e->acceptProposedAction();
+    }
+    void dragMoveEvent(QDragMoveEvent* e) override
+    {
+        if (!d->acceptedTypes.empty())
+            e->acceptProposedAction();
+    }
+    void dropEvent(QDropEvent* e) override
+    {
+        if (d->acceptedTypes.empty())
+            return;
+        e->acceptProposedAction();
+        auto items = make<DragItem>(itemsOfDrop(e->mimeData()));
+        d->owner->deliverDrop(items, static_cast<std::int32_t>(e->dropAction()));
+    }
+
+private:
+    WindowPrivate* d;
+};
+
+Window::Window()
+    : d(std::make_unique<WindowPrivate>())
+{
+    d->owner = this;
+    d->window = new NativeWindow(d.get());
+    d->content = new ContentWidget(d.get());
+    d->window->setCentralWidget(d->content);
+    d->applyFlags();
+    d->applySizeLimits();
+}
+
+Window::~Window()
+{
+    d->controls.clear();
+    delete d->window;
+}
+
+const ClassInfo& Window::ClassDescription()
+{
+    return ClassRegistry::Register("Window", [](ClassInfo& c) {
+        c.parent = &Object::ClassDescription();
+        c.operations = { "Constructor", "Close", "AcceptFileDrop", "__New", "_AddControl", "_ControlByName" };
+        c.declaredEvents = { "Layout", "CreateControls", "Open", "DropObject", "AddMenuHandlers", "Close",
+            "CancelClose", "Resized", "Resizing", "Moved", "EnableMenuItems", "Activate", "Deactivate",
+            "KeyDown", "Paint", "MouseDown", "DragEnter", "DragOver", "ContentsChanged" };
+        auto i4 = [](const char* name, auto f) { return DeclareProperty<Window, std::int32_t>(name, "i4", f); };
+        auto b = [](const char* name, auto f) { return DeclareProperty<Window, bool>(name, "b", f); };
+        c.properties = {
+            i4("Placement", [](Window& w, std::int32_t v) { w.d->placement = v; }),
+            i4("Left", [](Window& w, std::int32_t v) { w.d->window->move(v, w.d->window->y()); }),
+            i4("Top", [](Window& w, std::int32_t v) { w.d->window->move(w.d->window->x(), v); }),
+            i4("Width", [](Window& w, std::int32_t v) { w.SetWidth(v); }),
+            i4("Height", [](Window& w, std::int32_t v) { w.SetHeight(v); }),
+            i4("MinWidth", [](Window& w, std::int32_t v) { w.d->minWidth = v; w.d->applySizeLimits(); }),
+            i4("MinHeight", [](Window& w, std::int32_t v) { w.d->minHeight = v; w.d->applySizeLimits(); }),
+            i4("MaxWidth", [](Window& w, std::int32_t v) { w.d->maxWidth = v; w.d->applySizeLimits(); }),
+            i4("MaxHeight", [](Window& w, std::int32_t v) { w.d->maxHeight = v; w.d->applySizeLimits(); }),
+            i4("Frame", [](Window& w, std::int32_t v) { w.d->frame = v; }),
+            b("Composite", [](Window& w, bool v) { w.d->composite = v; }),
+            b("HasBackColor", [](Window& w, bool v) { w.d->hasBackColor = v; w.d->content->setAutoFillBackground(v); }),
+            DeclareProperty<Window, Color>("BackColor", "c", [](Window& w, Color v) {
+                w.d->backColor = v;
+                QPalette p = w.d->content->palette();
+                p.setColor(QPalette::Window, QColor(v.red, v.green, v.blue));
+                w.d->content->setPalette(p);
+            }),
+            DeclareProperty<Window, std::string>("Title", "s", [](Window& w, const std::string& v) {
+                w.d->window->setWindowTitle(QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())));
+            }),
+            DeclareProperty<Window, std::string>("Name", "s", [](Window&, const std::string&) { }),
+            b("Visible", [](Window& w, bool v) {
+                w.d->visible = v;
+                if (!w.d->constructing)
+                    w.d->window->setVisible(v);
+            }),
+            b("FullScreen", [](Window& w, bool v) { w.d->fullScreen = v; }),
+            b("MenuBarVisible", [](Window& w, bool v) { w.d->menuBarVisible = v; w.d->window->menuBar()->setVisible(v); }),
+            b("CloseButton", [](Window& w, bool v) { w.d->closeButton = v; w.d->applyFlags(); }),
+            b("Resizeable", [](Window& w, bool v) { w.d->resizeable = v; w.d->applySizeLimits(); }),
+            b("LiveResize", [](Window& w, bool v) { w.d->liveResize = v; }),
+            b("MaximizeButton", [](Window& w, bool v) { w.d->maximizeButton = v; w.d->applyFlags(); }),
+            b("MinimizeButton", [](Window& w, bool v) { w.d->minimizeButton = v; w.d->applyFlags(); }),
+            i4("MacProcId", [](Window& w, std::int32_t v) { w.d->macProcId = v; }),
+        };
+    });
+}
+
+void WindowPrivate::applyFlags()
+{
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
+    if (closeButton)
+        flags |= Qt::WindowCloseButtonHint;
+    if (minimizeButton)
+        flags |= Qt::WindowMinimizeButtonHint;
+    if (maximizeButton)
+        flags |= Qt::WindowMaximizeButtonHint;
+    bool shown = window->isVisible();
+    window->setWindowFlags(flags);
+    if (shown)
+        window->show();
+}
+
+void WindowPrivate::applySizeLimits()
+{
+    if (resizeable) {
+        content->setMinimumSize(minWidth, minHeight);
+        content->setMaximumSize(maxWidth, maxHeight);
+    } else {
+        content->setFixedSize(content->size());
+    }
+}
+
+void WindowPrivate::resizeContent(int w, int h)
+{
+    wantW = w = std::clamp(w, minWidth, maxWidth);
+    wantH = h = std::clamp(h, minHeight, maxHeight);
+    // The window's size includes the menu bar. Until the window is shown its
+    // layout has not run, so the content's own size cannot be trusted yet.
+    int menuH = menuBarVisible ? window->menuBar()->sizeHint().height() : 0;
+    window->resize(w, h + menuH);
+    if (!window->isVisible())
+        return;
+    if (window->layout())
+        window->layout()->activate();
+    int dw = w - content->width(), dh = h - content->height();
+    if (dw != 0 || dh != 0) {
+        window->resize(window->width() + dw, window->height() + dh);
+        if (window->layout())
+            window->layout()->activate();
+    }
+}
+
+void WindowPrivate::applyTabOrder()
+{
+    std::vector<RectControl*> stops;
+    for (auto& entry : controls)
+        if (auto* c = dynamic_cast<RectControl*>(entry.second.get()); c && c->TabStop() && c->nativeWidget())
+            stops.push_back(c);
+    std::stable_sort(stops.begin(), stops.end(), [](auto* a, auto* b) { return a->TabIndex < b->TabIndex; });
+    for (std::size_t i = 1; i < stops.size(); ++i)
+        QWidget::setTabOrder(static_cast<QWidget*>(stops[i - 1]->nativeWidget()), static_cast<QWidget*>(stops[i]->nativeWidget()));
+}
+
+void WindowPrivate::buildMenus()
+{
+    QMenuBar* bar = window->menuBar();
+    bar->clear();
+    if (!menuBar)
+        return;
+    auto addItems = [](QMenu* menu, const Ref<MenuItem>& parent, auto& self) -> void {
+        for (std::int32_t i = 0; i < parent->Count(); ++i) {
+            Ref<MenuItem> item = parent->Item(i);
+            if (item->IsSeparator()) {
+                menu->addSeparator();
+                continue;
+            }
+            QString text = QString::fromUtf8(item->Text.c_str());
+            if (item->Count() > 0) {
+                self(menu->addMenu(text), item, self);
+                continue;
+            }
+            QAction* a = menu->addAction(text);
+            a->setObjectName(QString::fromUtf8(item->Name.c_str()));
+            if (!item->KeyboardShortcut.empty())
+                a->setShortcut(QKeySequence(QString::fromStdString(NativeShortcutText(item->KeyboardShortcut))));
+            WeakRef<MenuItem> weak = item;
+            QObject::connect(a, &QAction::triggered, [weak] {
+                if (auto it = weak.lock())
+                    RuntimeCallSystemCode([](void* p) { static_cast<MenuItem*>(p)->Action(); }, it.get());
+            });
+        }
+    };
+    for (std::int32_t i = 0; i < menuBar->Count(); ++i) {
+        Ref<MenuItem> top = menuBar->Item(i);
+        QMenu* menu = bar->addMenu(QString::fromUtf8(top->Text.c_str()));
+        menu->setObjectName(QString::fromUtf8(top->Name.c_str()));
+        addItems(menu, top, addItems);
+    }
+}
+
+void Window::Constructor()
+{
+    d->constructing = true;
+    Layout();
+    CreateControls();
+    d->constructing = false;
+    d->applyTabOrder();
+    d->open = true;
+    RegisterFrameworkWindow(std::static_pointer_cast<Window>(self()));
+    if (d->visible) {
+        if (d->fullScreen)
+            d->window->showFullScreen();
+        else
+            d->window->show();
+        d->resizeContent(d->wantW, d->wantH);
+    }
+    for (auto& entry : d->controls)
+        if (auto* control = dynamic_cast<RectControl*>(entry.second.get()))
+            control->Event_Open();
+    Event_Open();
+}
+
+Ref<fw::MenuBar> Window::MenuBar() const
+{
+    return d->menuBar;
+}
+
+void Window::SetMenuBar(const Ref<fw::MenuBar>& bar)
+{
+    d->menuBar = bar;
+    d->buildMenus();
+}
+
+void Window::AcceptFileDrop(const std::string& types)
+{
+    d->acceptedTypes += types;
+    d->window->setAcceptDrops(true);
+}
+
+const std::string& Window::AcceptedFileTypes() const
+{
+    return d->acceptedTypes;
+}
+
+Ref<Object> Window::__New(const ClassInfo& cls)
+{
+    Ref<Object> o = RuntimeNewObject(cls);
+    if (auto* control = dynamic_cast<RectControl*>(o.get()))
+        control->attachToWindow(this);
+    return o;
+}
+
+void Window::_AddControl(const Ref<Object>& control, const std::string& name)
+{
+    if (!control)
+        throw NilObjectException();
+    d->controls.emplace_back(name, control);
+    if (auto* child = dynamic_cast<_PaneChild*>(control.get()))
+        child->_SetWindow(std::static_pointer_cast<Window>(self()));
+}
+
+Ref<Object> Window::_ControlByName(const std::string& name) const
+{
+    for (auto& [n, c] : d->controls)
+        if (n == name)
+            return c;
+    return nullptr;
+}
+
+std::vector<Ref<Object>> Window::Controls() const
+{
+    std::vector<Ref<Object>> out;
+    for (auto& entry : d->controls)
+        out.push_back(entry.second);
+    return out;
+}
+
+std::int32_t Window::Width() const { return d->window->isVisible() ? d->content->width() : d->wantW; }
+std::int32_t Window::Height() const { return d->window->isVisible() ? d->content->height() : d->wantH; }
+void Window::SetWidth(std::int32_t w) { d->resizeContent(w, Height()); }
+void Window::SetHeight(std::int32_t h) { d->resizeContent(Width(), h); }
+std::int32_t Window::MinWidth() const { return d->minWidth; }
+std::int32_t Window::MinHeight() const { return d->minHeight; }
+std::int32_t Window::MaxWidth() const { return d->maxWidth; }
+std::int32_t Window::MaxHeight() const { return d->maxHeight; }
+std::string Window::Title() const { return d->window->windowTitle().toStdString(); }
+bool Window::Visible() const { return d->window->isVisible(); }
+bool Window::CloseButton() const { return d->window->windowFlags().testFlag(Qt::WindowCloseButtonHint); }
+bool Window::MinimizeButton() const { return d->window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint); }
+bool Window::MaximizeButton() const { return d->window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint); }
+bool Window::Resizeable() const { return d->resizeable && d->content->minimumSize() != d->content->maximumSize(); }
+
+void Window::Close()
+{
+    d->window->close();
+    d->open = false;
+    // A control that holds its window would keep it alive for ever.
+    for (auto& entry : d->controls)
+        if (auto* child = dynamic_cast<_PaneChild*>(entry.second.get()))
+            child->_SetWindow(nullptr);
+}
+
+bool Window::IsOpen() const
+{
+    return d->open;
+}
+
+void* Window::nativeContent() const { return d->content; }
+void* Window::nativeWindow() const { return d->window; }
+
+void Window::deliverDrop(const Ref<DragItem>& items, std::int32_t action)
+{
+    struct Call {
+        Window* w;
+        Ref<DragItem> items;
+        std::int32_t action;
+    } call { this, items, action };
+    Ref<Object> hold = self();
+    RuntimeCallSystemCode([](void* p) {
+        auto* c = static_cast<Call*>(p);
+        c->w->Event_DropObject(c->items, c->action);
+    },
+        &call);
+}
+
+void Window::contentResized()
+{
+    std::int32_t w = d->content->width(), h = d->content->height();
+    for (auto& l : d->resizeListeners)
+        l(w, h);
+}
+
+void Window::addResizeListener(std::function<void(std::int32_t, std::int32_t)> listener)
+{
+    d->resizeListeners.push_back(std::move(listener));
+}
+
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+// Toolkit side of the framework's windows; included only by framework/gui.
+
+#include "framework/gui/Window.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <map>
+
+namespace fw {
+
+class NativeWindow;
+class ContentWidget;
+
+struct WindowPrivate {
+    Window* owner = nullptr;
+    NativeWindow* window = nullptr;
+    ContentWidget* content = nullptr;
+    Ref<fw::MenuBar> menuBar;
+    std::string acceptedTypes;
+    std::vector<std::pair<std::string, Ref<Object>>> controls;
+    std::vector<std::function<void(std::int32_t, std::int32_t)>> resizeListeners;
+
+    std::int32_t placement = 0, frame = 0, macProcId = 0;
+    std::int32_t minWidth = 64, minHeight = 64, maxWidth = 32000, maxHeight = 32000;
+    bool composite = false, hasBackColor = false, visible = true, fullScreen = false;
+    bool menuBarVisible = true, closeButton = true, resizeable = true, liveResize = true;
+    bool maximizeButton = true, minimizeButton = true;
+    Color backColor { 255, 255, 255 };
+    int wantW = 640, wantH = 480;
+    bool constructing = false;
+    bool open = false;
+
+    void applyFlags();
+    void applySizeLimits();
+    void resizeContent(int w, int h);
+    void buildMenus();
+    void applyTabOrder();
+};
+
+// A control's action for an Edit menu item while its widget has the focus.
+using EditHandler = std::function<void(const std::string& itemName)>;
+void RegisterEditHandler(QWidget* widget, EditHandler handler);
+void UnregisterEditHandler(QWidget* widget);
+
+// The window that owns a widget's control registry, for the toolkit layer.
+Window* WindowOfWidget(QWidget* widget);
+
+}
