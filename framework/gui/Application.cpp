@@ -36,6 +36,7 @@ FrameworkState& state()
 
 QApplication* sQtApp = nullptr;
 QTimer* sSliceTimer = nullptr;
+std::function<void()> sStartupObserver;
 
 // Each turn of the event loop gives runnable threads one slice; the window
 // repaints and takes input between slices.
@@ -136,6 +137,13 @@ void _RunFrameworkInitialization(void (*startup)())
         RuntimeAtExit(tearDownToolkit);
     }
     RuntimeCallSystemCode([](void* p) { reinterpret_cast<void (*)()>(p)(); }, reinterpret_cast<void*>(startup));
+    if (sStartupObserver)
+        sStartupObserver();
+}
+
+void SetStartupObserver(std::function<void()> observer)
+{
+    sStartupObserver = std::move(observer);
 }
 
 void _RuntimeRun()

@@ -4,6 +4,7 @@
 #include "framework/core/Object.h"
 #include "framework/gui/MenuItem.h"
 
+#include <functional>
 #include <string>
 
 namespace fw {
@@ -47,6 +48,10 @@ void ReleaseFrameworkLists();
 // The Edit menu's built-in behaviour for the item of that name (EditCopy,
 // EditSelectAll, ...), done by the focused control when it has one.
 void PerformStandardEditAction(const std::string& itemName);
+
+// A seam for tests of the whole main routine: called on the main thread once
+// the start-up routine has returned, before the event loop runs.
+void SetStartupObserver(std::function<void()> observer);
 
 // Runs the event loop until pred is true or the timeout passes; for tests
 // and benchmarks. Returns pred's last value.

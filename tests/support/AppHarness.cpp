@@ -1,0 +1,71 @@
+#include "tests/support/AppHarness.h"
+
+#include "app/Startup.h"
+#include "framework/core/Runtime.h"
+#include "framework/core/Scheduler.h"
+#include "framework/gui/Application.h"
+#include "framework/gui/SystemServices.h"
+
+#include <cstdlib>
+
+namespace testsupport {
+
+AppHarness::AppHarness()
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    fw::SetBeepHandler([this] { ++beeps; });
+    fw::SetShowURLHandler([this](const std::string& url) { openedURLs.push_back(url); });
+    fw::RuntimeInit();
+    pct_initialize();
+    fw::_RuntimeSetExceptionHelper(&_CallFunctionWithExceptionHandling);
+    fw::_RunFrameworkInitialization(&_Startup);
+}
+
+AppHarness::~AppHarness()
+{
+    fw::Scheduler::SetManual(false);
+    fw::Scheduler::SetMainYieldHook({});
+    fw::Scheduler::Shutdown();
+    pct_finalize();
+    fw::RuntimeExit();
+    fw::SetBeepHandler({});
+    fw::SetShowURLHandler({});
+}
+
+fw::Ref<Window1> AppHarness::window() const
+{
+    return std::dynamic_pointer_cast<Window1>(fw::_GetImplicitWindow("Window1.Window1"));
+}
+
+bool AppHarness::runUntil(const std::function<bool()>& pred, int timeoutMs)
+{
+    return fw::ProcessEventsUntil(pred, timeoutMs);
+}
+
+bool AppHarness::runUntilIdle(int timeoutMs)
+{
+    bool done = runUntil([] { return !fw::Scheduler::HasRunnable(); }, timeoutMs);
+    if (auto w = window())
+        w->filesList()->FlushView();
+    return done;
+}
+
+std::vector<std::string> AppHarness::statuses() const
+{
+    std::vector<std::string> out;
+    auto list = window()->filesList();
+    for (std::int32_t i = 0; i < list->ListCount(); ++i)
+        out.push_back(list->Cell(i, 0));
+    return out;
+}
+
+std::vector<std::string> AppHarness::paths() const
+{
+    std::vector<std::string> out;
+    auto list = window()->filesList();
+    for (std::int32_t i = 0; i < list->ListCount(); ++i)
+        out.push_back(list->Cell(i, 1));
+    return out;
+}
+
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/Window1.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// Starts the real application on Qt's offscreen platform: the run-time, the
+// class descriptions, the exception helper and the framework's initialisation
+// with the real start-up routine, everything the main routine does before its
+// event loop. The test then drives events itself; the destructor runs the
+// real shut-down. One per process (ctest runs every test in its own).
+class AppHarness {
+public:
+    AppHarness();
+    ~AppHarness();
+
+    fw::Ref<Window1> window() const;
+
+    // Runs the event loop until pred holds or timeoutMs passes.
+    bool runUntil(const std::function<bool()>& pred, int timeoutMs = 10000);
+    // Runs the event loop until the worker has ended and the list is shown.
+    bool runUntilIdle(int timeoutMs = 10000);
+
+    // The "Status" cells of every row.
+    std::vector<std::string> statuses() const;
+    std::vector<std::string> paths() const;
+
+    // Beeps and opened addresses observed through the framework's seams.
+    int beeps = 0;
+    std::vector<std::string> openedURLs;
+};
+
+// Gives the window's private members to tests.
+}
+
+class Window1TestAccess {
+public:
+    static void processFiles(Window1& w, const std::vector<fw::Ref<fw::FolderItem>>& files) { w.processFiles(files); }
+    static void addDirContents(Window1& w, const fw::Ref<fw::FolderItem>& folder, std::vector<fw::Ref<fw::FolderItem>>& out) { w.addDirContents(folder, out); }
+    static void convertFile(Window1& w, const fw::Ref<fw::FolderItem>& f, std::string& result) { w.convertFile(f, result); }
+    static std::int32_t& mMode(Window1& w) { return w.mMode; }
+};
