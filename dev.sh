@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libboost-context-dev)
-TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev)
+TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
 
 install_missing() {
     local missing=()
@@ -37,9 +37,34 @@ run)
     ;;
 test)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    export QT_QPA_PLATFORM=offscreen
+    jobs=$(nproc)
+
+    echo "== Tests"
     configure build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build build/test
-    QT_QPA_PLATFORM=offscreen ctest --test-dir build/test --output-on-failure -j "$(nproc)"
+    ctest --test-dir build/test --output-on-failure -j "$jobs"
+
+    echo "== Tests under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer"
+    configure build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORRA_SANITIZE=ON -DVELMORRA_BENCH=OFF
+    cmake --build build/asan
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir build/asan --output-on-failure -j "$jobs"
+
+    echo "== Fuzzing the engine for ${VELMORRA_FUZZ_SECONDS:-60} s"
+    CC=clang CXX=clang++ configure build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORRA_FUZZ=ON \
+        -DVELMORRA_GUI=OFF -DVELMORRA_TESTS=OFF -DVELMORRA_BENCH=OFF
+    cmake --build build/fuzz
+    rm -rf build/fuzz/corpus && mkdir -p build/fuzz/corpus build/fuzz/artifacts
+    cp tests/fuzz/corpus/* build/fuzz/corpus/
+    # Inputs that once broke the engine are replayed first.
+    build/fuzz/tests/fuzz/convert_file_fuzz tests/fuzz/corpus/* >/dev/null 2>&1
+    build/fuzz/tests/fuzz/convert_file_fuzz -max_total_time="${VELMORRA_FUZZ_SECONDS:-60}" -print_final_stats=1 \
+        -artifact_prefix=build/fuzz/artifacts/ build/fuzz/corpus 2>build/fuzz/fuzz.log \
+        || { tail -n 40 build/fuzz/fuzz.log; exit 1; }
+    grep -E "^#[0-9]+.*(DONE|pulse|NEW)" build/fuzz/fuzz.log | tail -n 1
+    grep -E "^stat::(number_of_executed_units|average_exec_per_sec)" build/fuzz/fuzz.log
+    echo "All test stages passed."
     ;;
 *)
     echo "usage: $0 run|test" >&2

@@ -100,10 +100,8 @@ void Scheduler::Shutdown()
 {
     auto threads = std::move(runnable());
     runnable().clear();
-    for (auto& t : threads) {
-        t->mFiber = {};
-        t->mRunning = false;
-    }
+    for (auto& t : threads)
+        t->discardFiber();
 }
 
 }

@@ -6,6 +6,10 @@
 
 #include <boost/context/protected_fixedsize_stack.hpp>
 
+#if defined(VELMORRA_ASAN)
+#    include <sanitizer/common_interface_defs.h>
+#endif
+
 namespace fw {
 
 namespace ctx = boost::context;
@@ -28,7 +32,61 @@ const ClassInfo& Thread::ClassDescription()
 
 Thread::~Thread()
 {
-    // A suspended fiber is unwound when mFiber is destroyed.
+    discardFiber();
+}
+
+namespace {
+
+// A guarded stack that remembers where it lies, for the sanitizer.
+struct RecordingStack {
+    ctx::protected_fixedsize_stack inner;
+    const void** bottom;
+    std::size_t* size;
+
+    ctx::stack_context allocate()
+    {
+        ctx::stack_context sc = inner.allocate();
+        *bottom = static_cast<char*>(sc.sp) - sc.size;
+        *size = sc.size;
+        return sc;
+    }
+    void deallocate(ctx::stack_context& sc) noexcept { inner.deallocate(sc); }
+};
+
+}
+
+void Thread::annotateEnter(void** fake)
+{
+#if defined(VELMORRA_ASAN)
+    __sanitizer_start_switch_fiber(fake, mStack.bottom, mStack.size);
+#else
+    (void)fake;
+#endif
+}
+
+void Thread::annotateEntered()
+{
+#if defined(VELMORRA_ASAN)
+    __sanitizer_finish_switch_fiber(mFake, &mCallerStack.bottom, &mCallerStack.size);
+#endif
+}
+
+void Thread::annotateLeave(bool dying)
+{
+#if defined(VELMORRA_ASAN)
+    __sanitizer_start_switch_fiber(dying ? nullptr : &mFake, mCallerStack.bottom, mCallerStack.size);
+#else
+    (void)dying;
+#endif
+}
+
+void Thread::annotateLeft(void* fake)
+{
+#if defined(VELMORRA_ASAN)
+    __sanitizer_finish_switch_fiber(fake, nullptr, nullptr);
+#else
+    (void)fake;
+#endif
 }
 
 void Thread::Run()
@@ -37,11 +95,14 @@ void Thread::Run()
         throw ThreadAlreadyRunningException();
     std::size_t stack = StackSize > 0 ? static_cast<std::size_t>(StackSize) : DefaultStackSize;
     mFinished = false;
-    mFiber = ctx::fiber(std::allocator_arg, ctx::protected_fixedsize_stack(stack),
+    mFake = nullptr;
+    mFiber = ctx::fiber(std::allocator_arg, RecordingStack { ctx::protected_fixedsize_stack(stack), &mStack.bottom, &mStack.size },
         [this](ctx::fiber&& caller) {
+            annotateEntered();
             mCaller = std::move(caller);
             body();
             mFinished = true;
+            annotateLeave(true);
             return std::move(mCaller);
         });
     mRunning = true;
@@ -69,7 +130,10 @@ void Thread::body()
 
 void Thread::resume()
 {
+    void* fake = nullptr;
+    annotateEnter(&fake);
     mFiber = std::move(mFiber).resume();
+    annotateLeft(fake);
     if (mFinished) {
         mFiber = {};
         mRunning = false;
@@ -78,7 +142,21 @@ void Thread::resume()
 
 void Thread::suspend()
 {
+    annotateLeave(false);
     mCaller = std::move(mCaller).resume();
+    annotateEntered();
+}
+
+void Thread::discardFiber()
+{
+    if (!mFiber)
+        return;
+    // Destroying a suspended fiber unwinds its stack on that stack.
+    void* fake = nullptr;
+    annotateEnter(&fake);
+    mFiber = {};
+    annotateLeft(fake);
+    mRunning = false;
 }
 
 void YieldPoint()

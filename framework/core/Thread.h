@@ -42,6 +42,20 @@ private:
     void body();
     void resume();
     void suspend();
+    void discardFiber();
+
+    // AddressSanitizer must be told of every stack switch, or it reports
+    // false stack errors after an exception on a fiber.
+    void annotateEnter(void** fake);
+    void annotateEntered();
+    void annotateLeave(bool dying);
+    void annotateLeft(void* fake);
+    struct StackBounds {
+        const void* bottom = nullptr;
+        std::size_t size = 0;
+    };
+    StackBounds mStack, mCallerStack;
+    void* mFake = nullptr;
 
     boost::context::fiber mFiber;
     boost::context::fiber mCaller;
