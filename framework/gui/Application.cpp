@@ -3,6 +3,10 @@
 #include "framework/core/Runtime.h"
 #include "framework/core/Scheduler.h"
 #include "framework/gui/FileType.h"
+#include "framework/gui/Label.h"
+#include "framework/gui/Listbox.h"
+#include "framework/gui/PopupMenu.h"
+#include "framework/gui/PushButton.h"
 #include "framework/gui/Window.h"
 #include "framework/gui/Window_p.h"
 
@@ -108,6 +112,14 @@ void InitializeFrameworkClasses()
     QuitMenuItem::ClassDescription();
     Window::ClassDescription();
     FileType::ClassDescription();
+    // The classes the application's controls derive from or are made of, so
+    // that every framework class is described before the application's own.
+    Thread::ClassDescription();
+    RectControl::ClassDescription();
+    Label::ClassDescription();
+    Listbox::ClassDescription();
+    PopupMenu::ClassDescription();
+    PushButton::ClassDescription();
 }
 
 void _RunFrameworkInitialization(void (*startup)())
