@@ -53,12 +53,17 @@ void runSlice()
         sSliceTimer->stop();
 }
 
+QString sDisplayProblem;
+
 void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& msg)
 {
+    if (msg.contains(QLatin1String("could not connect to display")))
+        sDisplayProblem = msg;
     if (type == QtFatalMsg) {
         // The toolkit gives up when it cannot reach the display: say so in
         // one plain line instead of aborting with a crash dump.
-        std::string line = "velmorra: cannot start: " + msg.split('\n').first().toStdString() + "\n";
+        QString why = sDisplayProblem.isEmpty() ? msg.split('\n').first() : sDisplayProblem;
+        std::string line = "velmorra: cannot start: " + why.toStdString() + "\n";
         ::write(2, line.data(), line.size());
         std::_Exit(1);
     }
