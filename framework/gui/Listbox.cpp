@@ -201,8 +201,12 @@ void* Listbox::createWidget(void* parent)
     RegisterEditHandler(v, [this](const std::string& item) {
         if (item == "EditSelectAll")
             SelectAll();
-        else if (item == "EditCopy")
-            QApplication::clipboard()->setText(QString::fromUtf8(SelectedRowsText().c_str()));
+        else if (item == "EditCopy") {
+            // Nothing selected copies nothing, and leaves the clipboard alone.
+            std::string text = SelectedRowsText();
+            if (!text.empty())
+                QApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        }
     });
     return v;
 }
