@@ -14,7 +14,7 @@ using namespace fw;
 namespace {
 
 // Texts of our own for the credit line and the link label.
-constexpr const char* CreditText = "\xC2\xA9 Velmorra developers \xC2\xB7 velmorra.example.org \xC2\xB7 hello@velmorra.example.org";
+constexpr const char* CreditText = "\xC2\xA9 Velmorra team \xC2\xB7 velmorra.example.org \xC2\xB7 team@velmorra.example.org";
 constexpr const char* ForumHost = "forum.example.org";
 constexpr const char* ForumThreadURL = "https://forum.example.org/t/velmorra-dng-version-patcher";
 

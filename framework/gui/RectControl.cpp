@@ -189,6 +189,10 @@ void RectControl::applyFont()
     if (!rd->textFont.empty() && rd->textFont != "System" && rd->textFont != "SmallSystem")
         f.setFamily(QString::fromUtf8(rd->textFont.c_str()));
     if (rd->textSize > 0) {
+        // Sizes are counted against a 13-point system font; the desktop's own
+        // default size takes that place, so text keeps its proportion to the
+        // controls laid out around it.
+        double points = rd->textSize * QApplication::font().pointSizeF() / 13.0;
         // Units: 0 default and 2 points, 1 pixels, 3 inches, 4 millimetres.
         switch (rd->textUnit) {
         case 1:
@@ -201,7 +205,7 @@ void RectControl::applyFont()
             f.setPointSizeF(rd->textSize * 72.0 / 25.4);
             break;
         default:
-            f.setPointSizeF(rd->textSize);
+            f.setPointSizeF(points);
         }
     }
     f.setBold(rd->bold);
