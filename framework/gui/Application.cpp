@@ -211,6 +211,7 @@ Ref<Window> _GetImplicitWindow(const std::string& className)
 
 void ReleaseFrameworkLists()
 {
+    // Class descriptions are not released: they are built once per process.
     auto& s = state();
     auto windows = std::move(s.windows);
     s.windows.clear();
@@ -218,7 +219,6 @@ void ReleaseFrameworkLists()
     auto open = std::move(s.openWindows);
     s.openWindows.clear();
     RuntimeReleaseLog().push_back("framework open-window list");
-    RuntimeReleaseLog().push_back("framework class maps");
     s.implicitWindows.clear();
     RuntimeReleaseLog().push_back("framework implicit windows");
     for (auto& w : windows)

@@ -41,8 +41,8 @@ void InitializeFrameworkClasses();
 // The window kept under a class name as that class's implicit instance.
 Ref<Window> _GetImplicitWindow(const std::string& className);
 
-// Releases the framework's module-level lists: its window lists, its maps of
-// class information and its list of implicit window instances.
+// Releases the framework's module-level lists: its two window lists and its
+// list of implicit window instances, and with them the application object.
 void ReleaseFrameworkLists();
 
 // The Edit menu's built-in behaviour for the item of that name (EditCopy,

@@ -40,7 +40,7 @@ TEST(Startup, QuitFromTheFileMenuEndsWithStatusZeroAndReleasesInOrder)
     std::int32_t status = pct_main();
     EXPECT_EQ(status, 0);
     std::vector<std::string> expected = { "framework window list", "framework open-window list",
-        "framework class maps", "framework implicit windows", "MenuBar1._implicitInstance", "DropTypes.pDNG" };
+        "framework implicit windows", "MenuBar1._implicitInstance", "DropTypes.pDNG" };
     EXPECT_EQ(fw::RuntimeReleaseLog(), expected);
     EXPECT_EQ(fw::FileType::RegistrationLog(), (std::vector<std::string> { "register DNG", "deregister DNG" }));
 }
