@@ -44,3 +44,19 @@ TEST(Startup, QuitFromTheFileMenuEndsWithStatusZeroAndReleasesInOrder)
     EXPECT_EQ(fw::RuntimeReleaseLog(), expected);
     EXPECT_EQ(fw::FileType::RegistrationLog(), (std::vector<std::string> { "register DNG", "deregister DNG" }));
 }
+
+// Closing the only window ends the application, as on any Linux desktop,
+// through the same shut-down as Quit.
+TEST(Startup, ClosingTheWindowEndsTheApplication)
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    fw::SetStartupObserver([] {
+        QTimer::singleShot(50, [] {
+            auto w = fw::_GetImplicitWindow("Window1.Window1");
+            ASSERT_TRUE(w);
+            static_cast<QWidget*>(w->nativeWindow())->close();
+        });
+    });
+    EXPECT_EQ(pct_main(), 0);
+    EXPECT_EQ(fw::RuntimeReleaseLog().back(), "DropTypes.pDNG");
+}
