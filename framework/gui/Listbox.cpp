@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
+#include <climits>
 #include <set>
 
 namespace fw {
@@ -83,23 +84,40 @@ public:
             mAnnounced = rows;
             endInsertRows();
         }
-        if (mDirty && mAnnounced > 0)
-            emit dataChanged(createIndex(0, 0), createIndex(mAnnounced - 1, d->columns - 1), { Qt::DisplayRole });
-        mDirty = false;
+        // Only the rows changed since the last sync: a view walks the range
+        // it is told about, so telling it about every row would make each
+        // refresh cost as much as the whole list.
+        if (mDirtyFirst <= mDirtyLast && mAnnounced > 0) {
+            int last = std::min(mDirtyLast, mAnnounced - 1);
+            if (mDirtyFirst <= last)
+                emit dataChanged(createIndex(mDirtyFirst, 0), createIndex(last, d->columns - 1), { Qt::DisplayRole });
+        }
+        clearDirty();
     }
-    void markDirty() { mDirty = true; }
+    void markDirty(int row)
+    {
+        mDirtyFirst = std::min(mDirtyFirst, row);
+        mDirtyLast = std::max(mDirtyLast, row);
+    }
     void resetAll()
     {
         beginResetModel();
         mAnnounced = d->rowCount();
-        mDirty = false;
+        clearDirty();
         endResetModel();
     }
 
 private:
     ListboxPrivate* d;
+    void clearDirty()
+    {
+        mDirtyFirst = INT_MAX;
+        mDirtyLast = -1;
+    }
+
     int mAnnounced = 0;
-    bool mDirty = false;
+    int mDirtyFirst = INT_MAX; // the changed rows, first to last
+    int mDirtyLast = -1;
 };
 
 void ListboxPrivate::changed()
@@ -240,7 +258,7 @@ void Listbox::SetCell(std::int32_t row, std::int32_t column, std::string text)
 {
     ld->cells[cellIndex(*ld, row, column)] = std::move(text);
     if (ld->model)
-        ld->model->markDirty();
+        ld->model->markDirty(row);
     ld->changed();
 }
 
