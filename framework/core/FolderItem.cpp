@@ -37,16 +37,29 @@ bool FolderItem::Exists() const
     return lstatPath(mPath, st);
 }
 
+bool FolderItem::kind(unsigned& mode) const
+{
+    if (mKnownMode) {
+        mode = mKnownMode;
+        return true;
+    }
+    struct stat st;
+    if (!lstatPath(mPath, st))
+        return false;
+    mode = st.st_mode;
+    return true;
+}
+
 bool FolderItem::Directory() const
 {
-    struct stat st;
-    return lstatPath(mPath, st) && S_ISDIR(st.st_mode);
+    unsigned mode;
+    return kind(mode) && S_ISDIR(mode);
 }
 
 bool FolderItem::Alias() const
 {
-    struct stat st;
-    return lstatPath(mPath, st) && S_ISLNK(st.st_mode);
+    unsigned mode;
+    return kind(mode) && S_ISLNK(mode);
 }
 
 Ref<FolderItem> FolderItem::Parent() const
@@ -65,8 +78,11 @@ Ref<FolderItem> FolderItem::Child(const std::string& name) const
     struct stat st;
     if (!lstatPath(path, st))
         return nullptr;
-    if (!S_ISLNK(st.st_mode))
-        return make<FolderItem>(std::move(path));
+    if (!S_ISLNK(st.st_mode)) {
+        auto item = make<FolderItem>(std::move(path));
+        item->mKnownMode = st.st_mode;
+        return item;
+    }
     // realpath follows the whole chain of links and fails on a missing
     // target or a loop, so the result is always an item that exists.
     char* resolved = ::realpath(path.c_str(), nullptr);
@@ -90,7 +106,7 @@ std::int64_t FolderItem::Count()
         ::closedir(dir);
     }
     std::sort(names.begin(), names.end());
-    mEntries = std::move(names);
+    mEntries = std::make_unique<std::vector<std::string>>(std::move(names));
     return static_cast<std::int64_t>(mEntries->size());
 }
 
@@ -102,8 +118,10 @@ Ref<FolderItem> FolderItem::TrueItem(std::int64_t index)
         return nullptr;
     const std::string& name = (*mEntries)[static_cast<std::size_t>(index - 1)];
     auto item = make<FolderItem>(mPath == "/" ? "/" + name : mPath + "/" + name);
-    if (!item->Exists())
+    struct stat st;
+    if (!lstatPath(item->mPath, st))
         return nullptr;
+    item->mKnownMode = st.st_mode;
     return item;
 }
 

@@ -3,7 +3,7 @@
 #include "framework/core/Object.h"
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +26,8 @@ public:
 
     bool Exists() const;
     // A folder, links not followed: a link to a folder is an alias, not a folder.
+    // A reference that TrueItem or Child made reports the kind its entry had
+    // then, without asking the file system again.
     bool Directory() const;
     bool Alias() const;
 
@@ -44,8 +46,12 @@ public:
     Ref<FolderItem> TrueItem(std::int64_t index);
 
 private:
+    bool kind(unsigned& mode) const;
+
     std::string mPath;
-    std::optional<std::vector<std::string>> mEntries;
+    std::unique_ptr<std::vector<std::string>> mEntries;
+    unsigned mKnownMode = 0; // 0: not known
+
 };
 
 }

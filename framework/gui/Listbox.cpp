@@ -9,7 +9,9 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QTimer>
-#include <QTreeView>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QTableView>
 #include <algorithm>
 #include <climits>
 #include <set>
@@ -27,12 +29,34 @@ struct ListboxPrivate {
     bool hasHeading = false;
     std::int32_t selectionType = 0;
     class Model* model = nullptr;
-    QTreeView* view = nullptr;
+    class RowView* view = nullptr;
     QTimer* refresh = nullptr;
 
     std::int32_t rowCount() const { return static_cast<std::int32_t>(tags.size()); }
     void changed();
     void setColumns(std::int32_t n);
+};
+
+// A flat list of uniform rows. A table view lays rows out by a fixed row
+// height, so a list of 100,000 rows costs no per-row layout when it grows.
+class RowView : public QTableView {
+public:
+    using QTableView::QTableView;
+
+protected:
+    void changeEvent(QEvent* e) override
+    {
+        QTableView::changeEvent(e);
+        if (e->type() == QEvent::FontChange)
+            fitRowHeight();
+    }
+
+public:
+    void fitRowHeight()
+    {
+        verticalHeader()->setMinimumSectionSize(1);
+        verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
+    }
 };
 
 // Views learn of new rows and changed cells in batches, at most every
@@ -185,8 +209,8 @@ const ClassInfo& Listbox::ClassDescription()
             b("RequiresSelection", [](Listbox&, bool) { }),
             i4("SelectionType", [](Listbox& l, std::int32_t v) { l.SetSelectionType(v); }),
             b("ColumnsResizable", [view](Listbox& l, bool v) {
-                view(l)->header()->setSectionResizeMode(v ? QHeaderView::Interactive : QHeaderView::Fixed);
-                view(l)->header()->setStretchLastSection(true);
+                view(l)->horizontalHeader()->setSectionResizeMode(v ? QHeaderView::Interactive : QHeaderView::Fixed);
+                view(l)->horizontalHeader()->setStretchLastSection(true);
             }),
             b("AutoHideScrollbars", [](Listbox&, bool) { }),
         };
@@ -197,20 +221,27 @@ const ClassInfo& Listbox::ClassDescription()
 void* Listbox::createWidget(void* parent)
 {
     ld->model = new Model(ld.get());
-    auto* v = new QTreeView(static_cast<QWidget*>(parent));
+    auto* v = new RowView(static_cast<QWidget*>(parent));
     ld->view = v;
-    v->setUniformRowHeights(true);
-    v->setRootIsDecorated(false);
-    v->setItemsExpandable(false);
+    v->setShowGrid(false);
+    v->setWordWrap(false);
+    v->setCornerButtonEnabled(false);
+    // Tab moves on to the next control, not to the next cell.
+    v->setTabKeyNavigation(false);
     v->setSortingEnabled(false);
-    v->setAllColumnsShowFocus(true);
+    v->setSelectionBehavior(QAbstractItemView::SelectRows);
     v->setEditTriggers(QAbstractItemView::NoEditTriggers);
     v->setDragDropMode(QAbstractItemView::NoDragDrop);
-    v->header()->setSectionsMovable(false);
-    v->header()->setSectionsClickable(false);
-    v->header()->setStretchLastSection(true);
+    v->verticalHeader()->hide();
+    v->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    v->fitRowHeight();
+    v->horizontalHeader()->setSectionsMovable(false);
+    v->horizontalHeader()->setSectionsClickable(false);
+    v->horizontalHeader()->setHighlightSections(false);
+    v->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    v->horizontalHeader()->setStretchLastSection(true);
     v->setModel(ld->model);
-    v->setHeaderHidden(!ld->hasHeading);
+    v->horizontalHeader()->setVisible(ld->hasHeading);
     SetSelectionType(ld->selectionType);
     ld->refresh = new QTimer;
     ld->refresh->setSingleShot(true);
@@ -311,7 +342,7 @@ void Listbox::SetHasHeading(bool v)
 {
     ld->hasHeading = v;
     if (ld->view)
-        ld->view->setHeaderHidden(!v);
+        ld->view->horizontalHeader()->setVisible(v);
 }
 
 void Listbox::SetInitialValue(const std::string& value)
