@@ -7,7 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libboost-context-dev)
-TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
+TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev)
+# The link label opens its address with the desktop's opener.
+RUN_PACKAGES=(xdg-utils)
 
 install_missing() {
     local missing=()
@@ -30,7 +32,7 @@ configure() {
 cmd=${1:-}
 case "$cmd" in
 run)
-    install_missing "${BUILD_PACKAGES[@]}"
+    install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}"
     configure build/app -DCMAKE_BUILD_TYPE=Release -DVELMORRA_TESTS=OFF -DVELMORRA_BENCH=OFF
     cmake --build build/app --target velmorra
     exec build/app/app/velmorra
