@@ -88,7 +88,7 @@ TEST(CrashSafety, KilledMidRunLeavesEveryFileWholeOrPatched)
         app.runUntil([] { return false; }, 60000);
         ::_exit(0);
     }
-    for (int i = 0; i < 30000 && !tree.firstPatched(); ++i)
+    for (int i = 0; i < 100000 && !tree.firstPatched(); ++i)
         ::usleep(200);
     ::kill(child, SIGKILL);
     int status = 0;
