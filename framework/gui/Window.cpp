@@ -48,7 +48,9 @@ static std::vector<Ref<FolderItem>> itemsOfDrop(const QMimeData* mime)
     if (!mime || !mime->hasUrls())
         return items;
     for (const QUrl& url : mime->urls()) {
-        if (!url.isLocalFile()) {
+        // A file on another host is not the local file of the same path.
+        const QString host = url.host();
+        if (!url.isLocalFile() || (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)) {
             items.push_back(nullptr);
             continue;
         }

@@ -336,6 +336,13 @@ TEST(Drop, QtDropOfFileUrlsKeepsNamesByteExact)
 TEST(Drop, QtDropWithoutLocalFilesBeepsOnce)
 {
     AppHarness app;
+    TempDir dir;
+    // The same path on another host is not this file.
+    const std::string local = dir.write("a.dng", dngBytes());
+    QUrl remoteFile;
+    remoteFile.setScheme("file");
+    remoteFile.setHost("otherhost");
+    remoteFile.setPath(QString::fromStdString(local));
     struct Case {
         const char* what;
         QList<QUrl> urls;
@@ -343,6 +350,7 @@ TEST(Drop, QtDropWithoutLocalFilesBeepsOnce)
         { "an empty URL list", {} },
         { "a URL that is not a local file", { QUrl("https://example.org/a.dng") } },
         { "two such URLs", { QUrl("https://example.org/a.dng"), QUrl("mailto:someone@example.org") } },
+        { "a file URL of another host", { remoteFile } },
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
