@@ -4,6 +4,8 @@
 #include "framework/core/RuntimeException.h"
 #include "framework/core/Scheduler.h"
 
+#include "tests/support/Worker.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,19 +18,7 @@ using fw::YieldPoint;
 
 namespace {
 
-class Worker : public Thread {
-public:
-    explicit Worker(std::function<void()> run)
-        : mRun(std::move(run))
-    {
-    }
-
-protected:
-    void Event_Run() override { mRun(); }
-
-private:
-    std::function<void()> mRun;
-};
+using testsupport::Worker;
 
 // Every test leaves the scheduler as it found it, whatever it stepped.
 class SchedulerTest : public testing::Test {

@@ -7,6 +7,8 @@
 #include "framework/core/Thread.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/support/Worker.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -458,19 +460,7 @@ TEST(ConvertFile, WriteFailureLeavesTheFile)
 
 // ---- The mode, read when the walk reaches the version entry ----
 
-class Worker : public fw::Thread {
-public:
-    explicit Worker(std::function<void()> run)
-        : mRun(std::move(run))
-    {
-    }
-
-protected:
-    void Event_Run() override { mRun(); }
-
-private:
-    std::function<void()> mRun;
-};
+using testsupport::Worker;
 
 class ConvertFileOnThread : public testing::Test {
 protected:
