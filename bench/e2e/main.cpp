@@ -126,12 +126,7 @@ struct Tree {
                 std::string head = dngHead(static_cast<unsigned>(k));
                 patchAt = patchedByte(head);
                 off_t length = (off_t(3) << 20) + off_t(k % 7) * (off_t(192) << 10);
-                int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
-                bool ok = fd >= 0 && ::pwrite(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size())
-                    && ::ftruncate(fd, length) == 0;
-                if (fd >= 0)
-                    ::close(fd);
-                if (!ok)
+                if (!benchdng::writeSparseFile(path, head, length))
                     return false;
                 files.push_back(path);
             }

@@ -135,12 +135,7 @@ int main(int argc, char** argv)
         std::string head = dngHead(static_cast<unsigned>(i));
         // A few MB each, as a sparse tail.
         off_t length = (off_t(3) << 20) + off_t(i % 5) * (off_t(256) << 10);
-        int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
-        bool ok = fd >= 0 && ::pwrite(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size())
-            && ::ftruncate(fd, length) == 0;
-        if (fd >= 0)
-            ::close(fd);
-        if (!ok)
+        if (!benchdng::writeSparseFile(path, head, length))
             return fail("cannot make", path);
         paths.push_back(path);
         headers.push_back(head.substr(0, HeaderWindow));

@@ -5,6 +5,9 @@
 // entries 26 and 27, values longer than four bytes stored after IFD0.
 
 #include <cstdint>
+#include <fcntl.h>
+#include <sys/types.h>
+#include <unistd.h>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -136,6 +139,18 @@ inline std::string dngHead(unsigned i)
     }
     ifd += u32(0); // no IFD1
     return "II" + u16(42) + u32(8) + ifd + data;
+}
+
+// Creates path (it must not exist) with head at offset 0 and a sparse tail up
+// to length bytes, so a tree of thousands of multi-megabyte files is cheap.
+inline bool writeSparseFile(const std::string& path, const std::string& head, off_t length)
+{
+    int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+    bool ok = fd >= 0 && ::pwrite(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size())
+        && ::ftruncate(fd, length) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
 }
 
 }

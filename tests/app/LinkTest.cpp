@@ -15,6 +15,13 @@ namespace {
 
 constexpr std::uint32_t Link = 0x0000C0, Pressed = 0xC00000, Other = 0x123456;
 
+// Sends the toolkit's own mouse event to a widget, as a real pointer would.
+void mouse(QWidget* widget, QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    QMouseEvent e(type, at, widget->mapToGlobal(at), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &e);
+}
+
 std::uint32_t colour(const ShowURLText& l)
 {
     return l.TextColor().rgb();
@@ -246,25 +253,19 @@ TEST(Link, ARealClickOnTheLinkLabelOpensItsAddressOnce)
     auto* widget = static_cast<QWidget*>(l->nativeWidget());
     ASSERT_TRUE(widget);
     QPointF centre(widget->width() / 2.0, widget->height() / 2.0);
-    QPointF global = widget->mapToGlobal(centre);
 
-    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &press);
+    mouse(widget, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(colour(*l), Pressed);
     EXPECT_TRUE(app.openedURLs.empty());
 
-    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &release);
+    mouse(widget, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(colour(*l), Link);
     EXPECT_EQ(app.openedURLs, std::vector<std::string> { l->URL });
 
     // A press on the left column is not taken, so its release opens nothing.
     app.openedURLs.clear();
-    QPointF edge(0, centre.y());
-    QMouseEvent edgePress(QEvent::MouseButtonPress, edge, widget->mapToGlobal(edge), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &edgePress);
-    QMouseEvent inRelease(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &inRelease);
+    mouse(widget, QEvent::MouseButtonPress, QPointF(0, centre.y()), Qt::LeftButton, Qt::LeftButton);
+    mouse(widget, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
     EXPECT_TRUE(app.openedURLs.empty());
     EXPECT_EQ(colour(*l), Link);
 }
@@ -281,25 +282,21 @@ TEST(Link, ToolkitHoverAndDragFollowThePointer)
     ASSERT_TRUE(widget);
     QPointF centre(widget->width() / 2.0, widget->height() / 2.0);
     QPointF outside(widget->width() + 40.0, centre.y());
-    auto mouse = [&](QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held) {
-        QMouseEvent e(type, at, widget->mapToGlobal(at), button, held, Qt::NoModifier);
-        QCoreApplication::sendEvent(widget, &e);
-    };
 
     QEnterEvent enter(centre, centre, widget->mapToGlobal(centre));
     QCoreApplication::sendEvent(widget, &enter);
     EXPECT_TRUE(l->Underline());
 
-    mouse(QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+    mouse(widget, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(colour(*l), Pressed);
-    mouse(QEvent::MouseMove, outside, Qt::NoButton, Qt::LeftButton);
+    mouse(widget, QEvent::MouseMove, outside, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(colour(*l), Link);
     EXPECT_FALSE(l->Underline());
-    mouse(QEvent::MouseMove, centre, Qt::NoButton, Qt::LeftButton);
+    mouse(widget, QEvent::MouseMove, centre, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(colour(*l), Pressed);
     EXPECT_TRUE(l->Underline());
-    mouse(QEvent::MouseMove, outside, Qt::NoButton, Qt::LeftButton);
-    mouse(QEvent::MouseButtonRelease, outside, Qt::LeftButton, Qt::NoButton);
+    mouse(widget, QEvent::MouseMove, outside, Qt::NoButton, Qt::LeftButton);
+    mouse(widget, QEvent::MouseButtonRelease, outside, Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(colour(*l), Link);
     EXPECT_FALSE(l->Underline());
     EXPECT_TRUE(app.openedURLs.empty());
