@@ -7,6 +7,7 @@
 namespace fw {
 
 static ExceptionHelper sExceptionHelper = nullptr;
+static std::int32_t sExitStatus = 0;
 
 static std::vector<void (*)()>& exitHooks()
 {
@@ -17,6 +18,12 @@ static std::vector<void (*)()>& exitHooks()
 void RuntimeInit()
 {
     RuntimeReleaseLog().clear();
+    sExitStatus = 0;
+}
+
+void RuntimeSetExitStatus(std::int32_t status)
+{
+    sExitStatus = status;
 }
 
 void RuntimeAtExit(void (*hook)())
@@ -30,7 +37,7 @@ std::int32_t RuntimeExit()
     exitHooks().clear();
     for (auto it = hooks.rbegin(); it != hooks.rend(); ++it)
         (*it)();
-    return 0;
+    return sExitStatus;
 }
 
 Ref<Object> RuntimeNewObject(const ClassInfo& cls)

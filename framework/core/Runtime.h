@@ -10,9 +10,11 @@
 
 namespace fw {
 
-// The run-time's start and end. RuntimeExit gives the process's exit status.
+// The run-time's start and end. RuntimeExit gives the process's exit status:
+// 0, or what the framework set when the run failed.
 void RuntimeInit();
 std::int32_t RuntimeExit();
+void RuntimeSetExitStatus(std::int32_t status);
 // Work the run-time does at its end, last registered first (the GUI layer
 // tears down its toolkit here).
 void RuntimeAtExit(void (*hook)());

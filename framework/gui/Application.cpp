@@ -167,10 +167,33 @@ void _RuntimeRun()
 {
     if (!sQtApp)
         return;
-    QApplication::exec();
-    // Threads still running are ended here, at a yield point: a thread never
-    // yields inside a write, so no file is left half-written.
+    // Threads still running are ended at a yield point before the program
+    // releases anything: a thread never yields inside a write, so no file is
+    // left half-written. The same holds when the loop ends by an exception.
+    if (!AnyWindowOpen()) {
+        // Nothing on screen could ever quit the loop: a process with no
+        // window would run unseen for ever.
+        std::fputs("velmorra: start-up opened no window; quitting\n", stderr);
+        RuntimeSetExitStatus(1);
+        Scheduler::Shutdown();
+        return;
+    }
+    try {
+        QApplication::exec();
+    } catch (...) {
+        Scheduler::Shutdown();
+        RuntimeSetExitStatus(1);
+        throw;
+    }
     Scheduler::Shutdown();
+}
+
+bool AnyWindowOpen()
+{
+    for (auto& w : state().openWindows)
+        if (w->IsOpen())
+            return true;
+    return false;
 }
 
 void QuitApplication()

@@ -27,8 +27,11 @@ Ref<Application> RuntimeApplication();
 // Initialises the toolkit and calls startup once, on the main thread. Without
 // a display it says so in one line on stderr and ends the process with 1.
 void _RunFrameworkInitialization(void (*startup)());
-// The event loop; returns when the application quits.
+// The event loop; returns when the application quits. When no window is open
+// it does not run: it says so in one line and sets a failing exit status.
+// Either way, threads still running are ended before it returns.
 void _RuntimeRun();
+bool AnyWindowOpen();
 // Ends the event loop.
 void QuitApplication();
 

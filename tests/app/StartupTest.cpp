@@ -60,3 +60,110 @@ TEST(Startup, ClosingTheWindowEndsTheApplication)
     EXPECT_EQ(pct_main(), 0);
     EXPECT_EQ(fw::RuntimeReleaseLog().back(), "DropTypes.pDNG");
 }
+
+#include "app/MenuBar1.h"
+#include "framework/core/RuntimeException.h"
+#include "framework/core/Scheduler.h"
+#include "tests/support/Worker.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+const std::vector<std::string> ReleasedInOrder = { "framework window list", "framework open-window list",
+    "framework implicit windows", "MenuBar1._implicitInstance", "DropTypes.pDNG" };
+
+// Everything the real start-up does before its window, then a failure.
+void startupThatFailsBeforeTheWindow()
+{
+    _InitFileTypes();
+    _NewAppInstance();
+    throw fw::IOException("the window could not be built");
+}
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+        lines.push_back(text.substr(start, nl - start));
+    return lines;
+}
+
+}
+
+// A start-up that opens no window leaves nothing on screen to quit with: the
+// process says so and ends with a failing status, through the shut-down a
+// quit takes, instead of running unseen for ever.
+TEST(Startup, StartUpThatOpensNoWindowEndsWithAFailingStatus)
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    fw::RuntimeInit();
+    pct_initialize();
+    fw::_RuntimeSetExceptionHelper(&_CallFunctionWithExceptionHandling);
+    testing::internal::CaptureStderr();
+    fw::_RunFrameworkInitialization(&startupThatFailsBeforeTheWindow);
+    // Should the loop run after all, end it so that the test fails, not hangs.
+    bool loopRan = false;
+    QTimer::singleShot(3000, [&] {
+        loopRan = true;
+        QCoreApplication::quit();
+    });
+    fw::_RuntimeRun();
+    pct_finalize();
+    std::int32_t status = fw::RuntimeExit();
+    std::string err = testing::internal::GetCapturedStderr();
+
+    EXPECT_FALSE(loopRan);
+    EXPECT_NE(status, 0);
+    EXPECT_EQ(fw::RuntimeReleaseLog(), ReleasedInOrder);
+    EXPECT_EQ(linesOf(err), (std::vector<std::string> {
+        "velmorra: unhandled IOException: the window could not be built in the application",
+        "velmorra: start-up opened no window; quitting" }));
+}
+
+// An exception that comes back out of the event loop ends the application
+// the way a quit does: a running thread is ended at its yield point while
+// the module-level objects still stand, and they are released in order.
+TEST(Startup, ExceptionOutOfTheEventLoopShutsDownAsAQuit)
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    struct Seen {
+        bool started = false, unwound = false, barStillThere = false;
+    };
+    static Seen seen;
+    static fw::Ref<testsupport::Worker> thread;
+    struct Guard {
+        ~Guard()
+        {
+            seen.unwound = true;
+            seen.barStillThere = MenuBar1__implicitInstance != nullptr;
+        }
+    };
+    thread = fw::make<testsupport::Worker>([] {
+        Guard g;
+        seen.started = true;
+        for (;;)
+            fw::YieldPoint();
+    });
+    fw::SetStartupObserver([] {
+        thread->Run();
+        QTimer::singleShot(200, [] {
+            // Not through the framework's handling: straight out of the loop.
+            throw fw::RuntimeException("escaped the event loop");
+        });
+    });
+    testing::internal::CaptureStderr();
+    std::int32_t status = pct_main();
+    std::string err = testing::internal::GetCapturedStderr();
+
+    EXPECT_TRUE(seen.started);
+    EXPECT_TRUE(seen.unwound);
+    EXPECT_TRUE(seen.barStillThere) << "threads end before the module-level objects go";
+    EXPECT_FALSE(thread->IsRunning());
+    EXPECT_FALSE(fw::Scheduler::HasRunnable());
+    EXPECT_EQ(fw::RuntimeReleaseLog(), ReleasedInOrder);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(err.find("velmorra: unhandled RuntimeException: escaped the event loop in the application\n"), std::string::npos) << err;
+    thread.reset();
+}
