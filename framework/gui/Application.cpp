@@ -262,16 +262,31 @@ void UnregisterEditHandler(QWidget* widget)
     state().editHandlers.erase(widget);
 }
 
+// The edit handler of the focused control, or of the nearest of its parents
+// that has one.
+static const EditHandler* focusedEditHandler()
+{
+    auto& handlers = state().editHandlers;
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+        if (auto it = handlers.find(w); it != handlers.end())
+            return &it->second;
+    return nullptr;
+}
+
+bool CanPerformStandardEditAction(const std::string& itemName)
+{
+    const EditHandler* h = focusedEditHandler();
+    return h && h->canPerform && h->canPerform(itemName);
+}
+
 void PerformStandardEditAction(const std::string& itemName)
 {
-    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
-        auto& handlers = state().editHandlers;
-        if (auto it = handlers.find(w); it != handlers.end()) {
-            auto handler = it->second;
-            handler(itemName);
-            return;
-        }
-    }
+    if (!CanPerformStandardEditAction(itemName))
+        return;
+    // A copy: the handler may change the list of handlers.
+    auto perform = focusedEditHandler()->perform;
+    if (perform)
+        perform(itemName);
 }
 
 bool ProcessEventsUntil(const std::function<bool()>& pred, int timeoutMs)

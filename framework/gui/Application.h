@@ -49,8 +49,10 @@ Ref<Window> _GetImplicitWindow(const std::string& className);
 void ReleaseFrameworkLists();
 
 // The Edit menu's built-in behaviour for the item of that name (EditCopy,
-// EditSelectAll, ...), done by the focused control when it has one.
+// EditSelectAll, ...), done by the focused control when it can.
 void PerformStandardEditAction(const std::string& itemName);
+// Whether the focused control can carry out that item right now.
+bool CanPerformStandardEditAction(const std::string& itemName);
 
 // A seam for tests of the whole main routine: called on the main thread once
 // the start-up routine has returned, before the event loop runs.

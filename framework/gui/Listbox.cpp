@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QTimer>
 #include <QEvent>
 #include <QFontMetrics>
@@ -44,6 +45,17 @@ public:
     using QTableView::QTableView;
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        // Copying is the Edit menu's, which copies whole selected rows; the
+        // view's own copy of its current cell, even with nothing selected,
+        // is not what the user asked for.
+        if (e->matches(QKeySequence::Copy)) {
+            e->ignore();
+            return;
+        }
+        QTableView::keyPressEvent(e);
+    }
     void changeEvent(QEvent* e) override
     {
         QTableView::changeEvent(e);
@@ -247,15 +259,23 @@ void* Listbox::createWidget(void* parent)
     ld->refresh->setSingleShot(true);
     ld->refresh->setInterval(RefreshMs);
     QObject::connect(ld->refresh, &QTimer::timeout, [d = ld.get()] { d->model->sync(); });
-    RegisterEditHandler(v, [this](const std::string& item) {
-        if (item == "EditSelectAll")
-            SelectAll();
-        else if (item == "EditCopy") {
-            // Nothing selected copies nothing, and leaves the clipboard alone.
-            std::string text = SelectedRowsText();
-            if (!text.empty())
-                QApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-        }
+    RegisterEditHandler(v, {
+        [this](const std::string& item) {
+            if (item == "EditSelectAll")
+                return ListCount() > 0;
+            if (item == "EditCopy")
+                return ld->view->selectionModel() && ld->view->selectionModel()->hasSelection();
+            return false;
+        },
+        [this](const std::string& item) {
+            if (item == "EditSelectAll")
+                SelectAll();
+            else if (item == "EditCopy") {
+                std::string text = SelectedRowsText();
+                if (!text.empty())
+                    QApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+            }
+        },
     });
     return v;
 }

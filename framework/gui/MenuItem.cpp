@@ -71,6 +71,13 @@ void MenuItem::Action()
     PerformStandardEditAction(Name);
 }
 
+bool MenuItem::_CanAct() const
+{
+    // A menu opens; an item with no handler can do only what the focused
+    // control can do for it.
+    return Count() > 0 || CanPerformStandardEditAction(Name);
+}
+
 void QuitMenuItem::Action()
 {
     QuitApplication();

@@ -37,6 +37,9 @@ public:
 
     // What choosing the item does when nothing else handles it.
     virtual void Action();
+    // Whether that action can be carried out right now; an AutoEnable item
+    // is shown enabled exactly then.
+    virtual bool _CanAct() const;
 
 private:
     std::vector<Ref<MenuItem>> mChildren;
@@ -48,6 +51,7 @@ public:
     static const ClassInfo& ClassDescription();
     const ClassInfo& classInfo() const override { return ClassDescription(); }
     void Action() override;
+    bool _CanAct() const override { return true; }
 };
 
 class MenuBar : public MenuItem {

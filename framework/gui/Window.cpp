@@ -4,12 +4,14 @@
 #include "framework/core/Runtime.h"
 #include "framework/core/RuntimeException.h"
 #include "framework/gui/Application.h"
+#include "framework/gui/PushButton.h"
 #include "framework/gui/RectControl.h"
 #include "framework/gui/Window_p.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLayout>
 #include <QMenu>
@@ -64,6 +66,23 @@ static std::vector<Ref<FolderItem>> itemsOfDrop(const QMimeData* mime)
     return items;
 }
 
+// Answers a drag as a copy, never a move: a source told "moved" may delete
+// its files, and here they are the user's originals. Where the source offers
+// no copy, a link says the same; a source that offers a move alone is still
+// answered "copy", so it never takes the files for moved.
+static void answerAsCopy(QDropEvent& e)
+{
+    struct Access : QDropEvent {
+        // QDropEvent::setDropAction falls back to the proposed action when
+        // the source does not offer the one asked for.
+        static void force(QDropEvent& e, Qt::DropAction a) { e.*(&Access::m_dropAction) = a; }
+    };
+    Qt::DropActions offered = e.possibleActions();
+    Qt::DropAction answer = (offered & Qt::CopyAction) || !(offered & Qt::LinkAction) ? Qt::CopyAction : Qt::LinkAction;
+    Access::force(e, answer);
+    e.accept();
+}
+
 class NativeWindow : public QMainWindow {
 public:
     explicit NativeWindow(WindowPrivate* d)
@@ -81,20 +100,39 @@ protected:
     {
         // Files and folders alike: the DropObject handler picks what it takes.
         if (!d->acceptedTypes.empty())
-            e->acceptProposedAction();
+            answerAsCopy(*e);
     }
     void dragMoveEvent(QDragMoveEvent* e) override
     {
         if (!d->acceptedTypes.empty())
-            e->acceptProposedAction();
+            answerAsCopy(*e);
     }
     void dropEvent(QDropEvent* e) override
     {
         if (d->acceptedTypes.empty())
             return;
-        e->acceptProposedAction();
+        answerAsCopy(*e);
         auto items = make<DragItem>(itemsOfDrop(e->mimeData()));
         d->owner->deliverDrop(items, static_cast<std::int32_t>(e->dropAction()));
+    }
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        // Return and Enter that no focused control used press the default
+        // button, as in any dialog.
+        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+            && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && d->pressDefaultButton()) {
+            e->accept();
+            return;
+        }
+        QMainWindow::keyPressEvent(e);
+    }
+    bool event(QEvent* e) override
+    {
+        // A shortcut finds its menu item enabled or not by what the focused
+        // control can do right now.
+        if (e->type() == QEvent::ShortcutOverride)
+            d->updateMenuStates();
+        return QMainWindow::event(e);
     }
 
 private:
@@ -140,12 +178,10 @@ const ClassInfo& Window::ClassDescription()
             i4("MaxHeight", [](Window& w, std::int32_t v) { w.d->maxHeight = v; w.d->applySizeLimits(); }),
             i4("Frame", [](Window& w, std::int32_t v) { w.d->frame = v; }),
             b("Composite", [](Window& w, bool v) { w.d->composite = v; }),
-            b("HasBackColor", [](Window& w, bool v) { w.d->hasBackColor = v; w.d->content->setAutoFillBackground(v); }),
+            b("HasBackColor", [](Window& w, bool v) { w.d->hasBackColor = v; w.d->applyBackColor(); }),
             DeclareProperty<Window, Color>("BackColor", "c", [](Window& w, Color v) {
                 w.d->backColor = v;
-                QPalette p = w.d->content->palette();
-                p.setColor(QPalette::Window, QColor(v.red, v.green, v.blue));
-                w.d->content->setPalette(p);
+                w.d->applyBackColor();
             }),
             DeclareProperty<Window, std::string>("Title", "s", [](Window& w, const std::string& v) {
                 w.d->window->setWindowTitle(QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())));
@@ -228,9 +264,12 @@ void WindowPrivate::buildMenus()
 {
     QMenuBar* bar = window->menuBar();
     bar->clear();
+    menuActions.clear();
     if (!menuBar)
         return;
-    auto addItems = [](QMenu* menu, const Ref<MenuItem>& parent, auto& self) -> void {
+    auto& actions = menuActions;
+    auto addItems = [this, &actions](QMenu* menu, const Ref<MenuItem>& parent, auto& self) -> void {
+        QObject::connect(menu, &QMenu::aboutToShow, [this] { updateMenuStates(); });
         for (std::int32_t i = 0; i < parent->Count(); ++i) {
             Ref<MenuItem> item = parent->Item(i);
             if (item->IsSeparator()) {
@@ -244,6 +283,7 @@ void WindowPrivate::buildMenus()
             }
             QAction* a = menu->addAction(text);
             a->setObjectName(QString::fromUtf8(item->Name.c_str()));
+            actions.emplace_back(a, item);
             if (!item->KeyboardShortcut.empty())
                 a->setShortcut(QKeySequence(QString::fromStdString(NativeShortcutText(item->KeyboardShortcut))));
             WeakRef<MenuItem> weak = item;
@@ -259,6 +299,40 @@ void WindowPrivate::buildMenus()
         menu->setObjectName(QString::fromUtf8(top->Name.c_str()));
         addItems(menu, top, addItems);
     }
+    updateMenuStates();
+}
+
+void WindowPrivate::updateMenuStates()
+{
+    for (auto& [action, weak] : menuActions)
+        if (auto item = weak.lock(); item && item->AutoEnable)
+            action->setEnabled(item->_CanAct());
+}
+
+bool WindowPrivate::pressDefaultButton()
+{
+    for (auto& entry : controls) {
+        auto* button = dynamic_cast<PushButton*>(entry.second.get());
+        if (!button || !button->Default())
+            continue;
+        auto* widget = static_cast<QWidget*>(button->nativeWidget());
+        if (!widget || !widget->isEnabled() || !widget->isVisible())
+            return false;
+        button->Push();
+        return true;
+    }
+    return false;
+}
+
+// Without a colour of its own the content keeps the desktop's window colour,
+// and so do the controls that inherit it.
+void WindowPrivate::applyBackColor()
+{
+    QPalette p;
+    if (hasBackColor)
+        p.setColor(QPalette::Window, QColor(backColor.red, backColor.green, backColor.blue));
+    content->setPalette(p);
+    content->setAutoFillBackground(hasBackColor);
 }
 
 void Window::Constructor()

@@ -4,6 +4,7 @@
 
 #include "framework/gui/Window.h"
 
+#include <QAction>
 #include <QMainWindow>
 #include <QPointer>
 #include <QWidget>
@@ -33,6 +34,14 @@ struct WindowPrivate {
     int wantW = 640, wantH = 480;
     bool constructing = false;
     bool open = false;
+    // The menu bar's items as shown, each beside the item it stands for.
+    std::vector<std::pair<QAction*, WeakRef<MenuItem>>> menuActions;
+
+    // Clicks the window's default button when it is enabled and shown.
+    bool pressDefaultButton();
+    // Enables each shown menu item by whether something can carry it out now.
+    void updateMenuStates();
+    void applyBackColor();
 
     void applyFlags();
     void applySizeLimits();
@@ -41,8 +50,12 @@ struct WindowPrivate {
     void applyTabOrder();
 };
 
-// A control's action for an Edit menu item while its widget has the focus.
-using EditHandler = std::function<void(const std::string& itemName)>;
+// What a control does for the Edit menu's items while its widget has the
+// focus: whether it can carry an item out right now, and carrying it out.
+struct EditHandler {
+    std::function<bool(const std::string& itemName)> canPerform;
+    std::function<void(const std::string& itemName)> perform;
+};
 void RegisterEditHandler(QWidget* widget, EditHandler handler);
 void UnregisterEditHandler(QWidget* widget);
 

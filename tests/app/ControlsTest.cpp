@@ -12,11 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QTableView>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QMenu>
+#include <QTest>
 #include <QWidget>
 
 namespace {
@@ -95,6 +98,26 @@ QWidget* widgetOf(Window1& w, const std::string& name)
 QAction* action(Window1& w, const char* name)
 {
     return static_cast<QWidget*>(w.nativeWindow())->findChild<QAction*>(name);
+}
+
+// Opens the Edit menu as the user does and closes it again: its items are
+// enabled as they stand while it is open.
+void openEditMenu(Window1& w)
+{
+    auto* menu = static_cast<QWidget*>(w.nativeWindow())->findChild<QMenu*>("EditMenu");
+    ASSERT_TRUE(menu);
+    menu->popup(QPoint(0, 0));
+    menu->hide();
+}
+
+void focusList(testsupport::AppHarness& app, Window1& w)
+{
+    auto* top = static_cast<QWidget*>(w.nativeWindow());
+    top->activateWindow();
+    ASSERT_TRUE(app.runUntil([&] { return QApplication::activeWindow() == top; }, 2000));
+    auto* list = static_cast<QWidget*>(w.filesList()->nativeWidget());
+    list->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(app.runUntil([&] { return QApplication::focusWidget() == list; }, 2000));
 }
 
 // A window whose handlers only record their calls, so that the routing
@@ -402,17 +425,15 @@ TEST(Controls, EditMenuCopiesTheSelectedRowsOfTheFocusedList)
     list->AddRow({ "", "/tmp/b c.DNG" });
     list->FlushView();
 
-    auto* top = static_cast<QWidget*>(w->nativeWindow());
-    top->activateWindow();
-    ASSERT_TRUE(app.runUntil([&] { return QApplication::activeWindow() == top; }, 2000));
-    static_cast<QWidget*>(list->nativeWidget())->setFocus(Qt::OtherFocusReason);
-    ASSERT_TRUE(app.runUntil([&] { return QApplication::focusWidget() == list->nativeWidget(); }, 2000));
+    focusList(app, *w);
 
     QClipboard* clip = QGuiApplication::clipboard();
     clip->setText("before");
     ASSERT_TRUE(action(*w, "EditSelectAll"));
     ASSERT_TRUE(action(*w, "EditCopy"));
+    openEditMenu(*w);
     action(*w, "EditSelectAll")->trigger();
+    openEditMenu(*w);
     action(*w, "EditCopy")->trigger();
     EXPECT_EQ(clip->text().toStdString(), "OK\t/tmp/a.dng\n\t/tmp/b c.DNG\n");
 
@@ -421,6 +442,7 @@ TEST(Controls, EditMenuCopiesTheSelectedRowsOfTheFocusedList)
     for (const char* name : { "EditUndo", "EditCut", "EditPaste", "EditClear" }) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(action(*w, name));
+        openEditMenu(*w);
         action(*w, name)->trigger();
         EXPECT_EQ(list->ListCount(), 2);
         EXPECT_EQ(list->Cell(0, 0), "OK");
@@ -444,6 +466,8 @@ TEST(Controls, EditMenuWithNothingFocusedDoesNothing)
     for (const char* name : { "EditUndo", "EditCut", "EditCopy", "EditPaste", "EditClear", "EditSelectAll", "EditCopy" }) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(action(*w, name));
+        openEditMenu(*w);
+        EXPECT_FALSE(action(*w, name)->isEnabled());
         action(*w, name)->trigger();
         fw::ProcessEventsFor(5);
         EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "kept");
@@ -451,4 +475,132 @@ TEST(Controls, EditMenuWithNothingFocusedDoesNothing)
         EXPECT_EQ(list->Cell(0, 1), "/tmp/a.dng");
     }
     EXPECT_TRUE(w->IsOpen());
+}
+
+// An Edit item is enabled exactly while the focused control can carry it
+// out: nothing here can undo, cut, paste or delete; Copy needs a selected
+// row of the focused list, Select All a row. The state holds each time the
+// menu opens and each time a shortcut is typed.
+TEST(Controls, EditItemsAreEnabledOnlyWhenTheFocusedListCanCarryThemOut)
+{
+    testsupport::AppHarness app;
+    auto w = app.window();
+    ASSERT_TRUE(w);
+    auto list = w->filesList();
+    auto* view = static_cast<QTableView*>(list->nativeWidget());
+
+    struct Case {
+        const char* situation;
+        int rows;
+        bool focusOnList, selectFirst;
+        bool copy, selectAll;
+    };
+    const Case cases[] = {
+        { "empty list, focused", 0, true, false, false, false },
+        { "rows, focus on the popup", 2, false, false, false, false },
+        { "rows, focused, nothing selected", 2, true, false, false, true },
+        { "rows, focused, a row selected", 2, true, true, true, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.situation);
+        while (list->ListCount() < c.rows)
+            list->AddRow({ "ok", "/tmp/" + std::to_string(list->ListCount()) + ".dng" });
+        list->FlushView();
+        view->clearSelection();
+        if (c.focusOnList)
+            focusList(app, *w);
+        else
+            static_cast<QWidget*>(w->modePop()->nativeWidget())->setFocus(Qt::OtherFocusReason);
+        if (c.selectFirst)
+            view->selectRow(0);
+        openEditMenu(*w);
+        EXPECT_EQ(action(*w, "EditCopy")->isEnabled(), c.copy);
+        EXPECT_EQ(action(*w, "EditSelectAll")->isEnabled(), c.selectAll);
+        for (const char* never : { "EditUndo", "EditCut", "EditPaste", "EditClear" })
+            EXPECT_FALSE(action(*w, never)->isEnabled()) << never;
+        EXPECT_TRUE(action(*w, "FileQuit")->isEnabled());
+    }
+
+    // The menu last opened with nothing selected; a row selected since then
+    // is copied by the shortcut all the same.
+    view->clearSelection();
+    openEditMenu(*w);
+    ASSERT_FALSE(action(*w, "EditCopy")->isEnabled());
+    view->selectRow(1);
+    QGuiApplication::clipboard()->setText("before");
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "ok\t/tmp/1.dng\n");
+
+    // With nothing selected the shortcut copies nothing, not even the
+    // current cell.
+    view->clearSelection();
+    QGuiApplication::clipboard()->setText("kept");
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "kept");
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(view->selectionModel()->selectedRows().size(), 2);
+}
+
+// "Again" is the window's default button: Return or Enter typed where no
+// control uses the key presses it, exactly once, as a click does; nothing
+// happens while it is disabled or hidden.
+TEST(Controls, ReturnPressesTheDefaultButton)
+{
+    testsupport::AppHarness app;
+    auto probe = fw::make<ProbeWindow>();
+    probe->Constructor();
+    auto button = probe->againBut();
+    auto* list = static_cast<QWidget*>(probe->filesList()->nativeWidget());
+    auto* pop = static_cast<QWidget*>(probe->modePop()->nativeWidget());
+    auto* buttonWidget = static_cast<QWidget*>(button->nativeWidget());
+
+    struct Case {
+        const char* situation;
+        QWidget* target;
+        Qt::Key key;
+        bool enabled, visible;
+        std::size_t presses;
+    };
+    const Case cases[] = {
+        { "Return on the list", list, Qt::Key_Return, true, true, 1 },
+        { "Enter on the list", list, Qt::Key_Enter, true, true, 1 },
+        { "Return on the popup", pop, Qt::Key_Return, true, true, 1 },
+        { "Return on the button itself", buttonWidget, Qt::Key_Return, true, true, 1 },
+        { "Return on the window", static_cast<QWidget*>(probe->nativeWindow()), Qt::Key_Return, true, true, 1 },
+        { "button disabled", list, Qt::Key_Return, false, true, 0 },
+        { "button hidden", list, Qt::Key_Return, true, false, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.situation);
+        button->SetEnabled(c.enabled);
+        button->SetVisible(c.visible);
+        probe->actionCalls.clear();
+        QTest::keyClick(c.target, c.key, c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_EQ(probe->actionCalls.size(), c.presses);
+        if (!probe->actionCalls.empty()) {
+            EXPECT_EQ(probe->actionCalls[0].sender, fw::Ref<fw::Object>(button));
+        }
+    }
+    button->SetEnabled(true);
+    button->SetVisible(true);
+    probe->actionCalls.clear();
+    QTest::keyClick(list, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_TRUE(probe->actionCalls.empty()) << "Shift+Return is not Return";
+    probe->Close();
+}
+
+// The window has no background colour of its own: the content and every
+// control keep the desktop's window colour, not the white that is stored.
+TEST(Controls, ContentKeepsTheDesktopsWindowColour)
+{
+    testsupport::AppHarness app;
+    auto w = app.window();
+    ASSERT_TRUE(w);
+    const QColor desktop = QApplication::palette().color(QPalette::Window);
+    ASSERT_NE(desktop, QColor(Qt::white)) << "the check needs a desktop colour other than white";
+    auto* content = static_cast<QWidget*>(w->nativeContent());
+    EXPECT_FALSE(content->autoFillBackground());
+    EXPECT_EQ(content->palette().color(QPalette::Window), desktop);
+    for (const char* name : { "filesList", "modePop", "againBut", "Label2" })
+        EXPECT_EQ(widgetOf(*w, name)->palette().color(QPalette::Window), desktop) << name;
 }

@@ -361,3 +361,57 @@ TEST(Drop, QtDropWithoutLocalFilesBeepsOnce)
         EXPECT_FALSE(worker(app).IsRunning());
     }
 }
+
+// A drop is answered as a copy, or as a link where the source offers no
+// copy, at every stage of the drag: a source told "moved" may delete the
+// user's originals. The files are taken all the same.
+TEST(Drop, IsNeverAnsweredAsAMove)
+{
+    AppHarness app;
+    TempDir t;
+    auto* top = static_cast<QWidget*>(app.window()->nativeWindow());
+    struct Case {
+        const char* source;
+        Qt::DropActions offered;
+        Qt::KeyboardModifiers modifiers; // Shift proposes a move
+        Qt::DropAction proposed, answered;
+    } cases[] = {
+        { "copy only", Qt::CopyAction, Qt::NoModifier, Qt::CopyAction, Qt::CopyAction },
+        { "move only", Qt::MoveAction, Qt::NoModifier, Qt::MoveAction, Qt::CopyAction },
+        { "copy or move, shift-drag", Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier, Qt::MoveAction, Qt::CopyAction },
+        { "move or link, shift-drag", Qt::MoveAction | Qt::LinkAction, Qt::ShiftModifier, Qt::MoveAction, Qt::LinkAction },
+        { "link only", Qt::LinkAction, Qt::NoModifier, Qt::LinkAction, Qt::LinkAction },
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source);
+        std::string path = t.write("photo" + std::to_string(n++) + ".dng", dngBytes());
+        QMimeData mime;
+        mime.setUrls({ fileUrl(path) });
+        QPoint at(300, 200);
+
+        QDragEnterEvent enter(at, c.offered, &mime, Qt::LeftButton, c.modifiers);
+        ASSERT_EQ(enter.proposedAction(), c.proposed);
+        enter.ignore();
+        QCoreApplication::sendEvent(top, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        EXPECT_EQ(enter.dropAction(), c.answered);
+
+        QDragMoveEvent move(at, c.offered, &mime, Qt::LeftButton, c.modifiers);
+        move.ignore();
+        QCoreApplication::sendEvent(top, &move);
+        EXPECT_TRUE(move.isAccepted());
+        EXPECT_EQ(move.dropAction(), c.answered);
+
+        QDropEvent dropEvent(QPointF(at), c.offered, &mime, Qt::LeftButton, c.modifiers);
+        dropEvent.ignore();
+        QCoreApplication::sendEvent(top, &dropEvent);
+        EXPECT_TRUE(dropEvent.isAccepted());
+        EXPECT_EQ(dropEvent.dropAction(), c.answered);
+
+        ASSERT_TRUE(finish(app));
+        ASSERT_FALSE(app.paths().empty());
+        EXPECT_EQ(app.paths().back(), path);
+        EXPECT_EQ(app.statuses().back(), "ok");
+    }
+}
