@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QUrl>
+#include <QWindow>
 #include <algorithm>
 
 namespace fw {
@@ -70,18 +71,41 @@ static std::vector<Ref<FolderItem>> itemsOfDrop(const QMimeData* mime)
 // its files, and here they are the user's originals. Where the source offers
 // no copy, a link says the same; a source that offers a move alone is still
 // answered "copy", so it never takes the files for moved.
+struct DropEventAccess : QDropEvent {
+    // QDropEvent::setDropAction turns an action the source does not offer
+    // into the proposed one, which may be a move.
+    static void forceAction(QDropEvent& e, Qt::DropAction a) { e.*(&DropEventAccess::m_dropAction) = a; }
+    static void offer(QDropEvent& e, Qt::DropAction a) { e.*(&DropEventAccess::m_actions) |= a; }
+};
+
 static void answerAsCopy(QDropEvent& e)
 {
-    struct Access : QDropEvent {
-        // QDropEvent::setDropAction falls back to the proposed action when
-        // the source does not offer the one asked for.
-        static void force(QDropEvent& e, Qt::DropAction a) { e.*(&Access::m_dropAction) = a; }
-    };
     Qt::DropActions offered = e.possibleActions();
     Qt::DropAction answer = (offered & Qt::CopyAction) || !(offered & Qt::LinkAction) ? Qt::CopyAction : Qt::LinkAction;
-    Access::force(e, answer);
+    DropEventAccess::forceAction(e, answer);
     e.accept();
 }
+
+// The toolkit hands a window's drag events on to the widget under the
+// pointer and then sets the widget's answer on its own event, with the same
+// check against the source's offer. For a source that offers a move alone
+// that check would turn the widget's "copy" back into "move"; the window's
+// events are therefore made to offer a copy before the widget sees them.
+class DropOfferFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove || e->type() == QEvent::Drop) {
+            auto& drop = *static_cast<QDropEvent*>(e);
+            if (!(drop.possibleActions() & (Qt::CopyAction | Qt::LinkAction)))
+                DropEventAccess::offer(drop, Qt::CopyAction);
+        }
+        return false;
+    }
+};
 
 class NativeWindow : public QMainWindow {
 public:
@@ -132,11 +156,17 @@ protected:
         // control can do right now.
         if (e->type() == QEvent::ShortcutOverride)
             d->updateMenuStates();
+        // The platform window exists once the window is shown.
+        if (e->type() == QEvent::Show && windowHandle() && !mDropOffer) {
+            mDropOffer = new DropOfferFilter(this);
+            windowHandle()->installEventFilter(mDropOffer);
+        }
         return QMainWindow::event(e);
     }
 
 private:
     WindowPrivate* d;
+    DropOfferFilter* mDropOffer = nullptr;
 };
 
 Window::Window()

@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <filesystem>
@@ -364,12 +365,15 @@ TEST(Drop, QtDropWithoutLocalFilesBeepsOnce)
 
 // A drop is answered as a copy, or as a link where the source offers no
 // copy, at every stage of the drag: a source told "moved" may delete the
-// user's originals. The files are taken all the same.
+// user's originals. The files are taken all the same. The events go to the
+// platform window, as the platform's drag does, so the answer is the one
+// that goes back to the source.
 TEST(Drop, IsNeverAnsweredAsAMove)
 {
     AppHarness app;
     TempDir t;
-    auto* top = static_cast<QWidget*>(app.window()->nativeWindow());
+    QWindow* top = static_cast<QWidget*>(app.window()->nativeWindow())->windowHandle();
+    ASSERT_TRUE(top);
     struct Case {
         const char* source;
         Qt::DropActions offered;
