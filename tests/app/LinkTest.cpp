@@ -22,9 +22,21 @@ void mouse(QWidget* widget, QEvent::Type type, QPointF at, Qt::MouseButton butto
     QCoreApplication::sendEvent(widget, &e);
 }
 
+// What the label's widget shows: the colour it paints its text in and
+// whether its font is underlined.
+QWidget* shownBy(const ShowURLText& l)
+{
+    return static_cast<QWidget*>(l.nativeWidget());
+}
+
 std::uint32_t colour(const ShowURLText& l)
 {
-    return l.TextColor().rgb();
+    return shownBy(l)->palette().color(shownBy(l)->foregroundRole()).rgb() & 0xFFFFFFu;
+}
+
+bool underlined(const ShowURLText& l)
+{
+    return shownBy(l)->font().underline();
 }
 
 // A link label of its own in the running window, sized as asked.
@@ -50,7 +62,7 @@ TEST(Link, OpenShowsTheLinkColourAndTheAddressAsTooltip)
     ASSERT_TRUE(l);
     // Created black and not underlined; Open ran when the window opened.
     EXPECT_EQ(colour(*l), Link);
-    EXPECT_FALSE(l->Underline());
+    EXPECT_FALSE(underlined(*l));
     ASSERT_FALSE(l->URL.empty());
     EXPECT_EQ(l->HelpTag(), l->URL);
     EXPECT_EQ(static_cast<QWidget*>(l->nativeWidget())->toolTip().toStdString(), l->URL);
@@ -131,7 +143,7 @@ TEST(Link, EachEventSetsColourAndUnderlineByWhereThePointerIs)
             break;
         }
         EXPECT_EQ(colour(*l), c.colourAfter);
-        EXPECT_EQ(l->Underline(), c.underlineAfter);
+        EXPECT_EQ(underlined(*l), c.underlineAfter);
         EXPECT_EQ(taken, c.taken);
         EXPECT_EQ(app.openedURLs, std::vector<std::string>(static_cast<std::size_t>(c.opened), "https://example.org/t/1"));
         EXPECT_EQ(l->HelpTag(), "https://example.org/t/1");
@@ -285,27 +297,27 @@ TEST(Link, ToolkitHoverAndDragFollowThePointer)
 
     QEnterEvent enter(centre, centre, widget->mapToGlobal(centre));
     QCoreApplication::sendEvent(widget, &enter);
-    EXPECT_TRUE(l->Underline());
+    EXPECT_TRUE(underlined(*l));
 
     mouse(widget, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(colour(*l), Pressed);
     mouse(widget, QEvent::MouseMove, outside, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(colour(*l), Link);
-    EXPECT_FALSE(l->Underline());
+    EXPECT_FALSE(underlined(*l));
     mouse(widget, QEvent::MouseMove, centre, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(colour(*l), Pressed);
-    EXPECT_TRUE(l->Underline());
+    EXPECT_TRUE(underlined(*l));
     mouse(widget, QEvent::MouseMove, outside, Qt::NoButton, Qt::LeftButton);
     mouse(widget, QEvent::MouseButtonRelease, outside, Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(colour(*l), Link);
-    EXPECT_FALSE(l->Underline());
+    EXPECT_FALSE(underlined(*l));
     EXPECT_TRUE(app.openedURLs.empty());
 
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(widget, &leave);
-    EXPECT_FALSE(l->Underline());
+    EXPECT_FALSE(underlined(*l));
     QCoreApplication::sendEvent(widget, &enter);
-    EXPECT_TRUE(l->Underline());
+    EXPECT_TRUE(underlined(*l));
     QCoreApplication::sendEvent(widget, &leave);
-    EXPECT_FALSE(l->Underline());
+    EXPECT_FALSE(underlined(*l));
 }

@@ -99,6 +99,52 @@ std::string i4(std::int32_t v)
 
 const std::string True = bytes({ 1 }), False = bytes({ 0 });
 
+// A property list typed out entry by entry: the key, a blank, the value.
+struct Image {
+    std::string bytes;
+    Image& s(const char* key, std::string_view v) { return add(key, str(v)); }
+    Image& i(const char* key, std::int32_t v) { return add(key, i4(v)); }
+    Image& b(const char* key, bool v) { return add(key, v ? True : False); }
+    Image& add(const char* key, const std::string& value)
+    {
+        bytes += std::string(key) + ' ' + value;
+        return *this;
+    }
+};
+
+// The twelve entries every visible control's list begins with.
+Image common(const char* name, std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
+    const char* locks, std::int32_t tabIndex)
+{
+    Image m;
+    m.s("Name", name).i("Index", INT32_MIN).i("Left", left).i("Top", top).i("Width", width).i("Height", height);
+    std::string_view l(locks);
+    m.b("LockLeft", l.find('L') != l.npos).b("LockTop", l.find('T') != l.npos);
+    m.b("LockRight", l.find('R') != l.npos).b("LockBottom", l.find('B') != l.npos);
+    return m.i("TabPanelIndex", 0).i("TabIndex", tabIndex);
+}
+
+std::string labelImage(Image m, std::string_view text, std::int32_t align, bool multiline, const char* url = nullptr)
+{
+    m.s("Text", text).i("TextAlign", align).add("TextColor", bytes({ 0, 0, 0 })).b("Multiline", multiline);
+    m.b("Enabled", true).b("Visible", true).b("Selectable", false).b("Transparent", false).s("HelpTag", "");
+    m.b("AutoDeactivate", true).s("TextFont", "System").b("Bold", false).b("Italic", false).b("Underline", false);
+    m.s("DataSource", "").s("DataField", "").s("InitialParent", "");
+    if (url)
+        m.s("URL", url);
+    return m.bytes;
+}
+
+// Where two images part, with a little of each from there on.
+std::string firstDifference(const std::string& got, const std::string& want)
+{
+    std::size_t at = 0;
+    while (at < got.size() && at < want.size() && got[at] == want[at])
+        ++at;
+    auto show = [at](const std::string& s) { return testing::PrintToString(s.substr(std::min(at, s.size()), 24)); };
+    return "first difference at byte " + std::to_string(at) + ": got " + show(got) + ", want " + show(want);
+}
+
 }
 
 TEST(PropertyList, EncodesEachTypeBigEndianWithNoFraming)
@@ -275,6 +321,57 @@ TEST(PropertyList, ControlListsCarryTheirDistinctiveValues)
     EXPECT_EQ(find(label2, "Multiline").property, "MultiLine");
     EXPECT_EQ(find(label2, "Multiline").raw, True);
     EXPECT_EQ(find(label2, "TextColor").raw, bytes({ 0, 0, 0 }));
+}
+
+// Every control's list, byte for byte, typed out from the table of its
+// entries.
+TEST(PropertyList, ControlListsAreTheseBytes)
+{
+    testsupport::AppHarness app;
+    Image files = common("filesList", 20, 139, 560, 209, "LTRB", 5);
+    files.b("TabStop", true).b("Visible", true).s("HelpTag", "").b("AutoDeactivate", true).b("Enabled", true);
+    files.b("Border", true).i("ColumnCount", 2).s("ColumnWidths", "120").b("HasHeading", true);
+    files.b("UseFocusRing", false).s("InitialValue", "Status\tPath").i("HeadingIndex", -1);
+    files.b("ScrollbarHorizontal", false).b("ScrollBarVertical", true).i("GridLinesHorizontal", 0);
+    files.i("GridLinesVertical", 0).i("DefaultRowHeight", -1).i("_ScrollWidth", -1).s("TextFont", "System");
+    files.b("Bold", false).b("Italic", false).b("Underline", false).b("Hierarchical", false);
+    files.b("EnableDrag", false).b("EnableDragReorder", false).b("RequiresSelection", false);
+    files.i("SelectionType", 0).b("ColumnsResizable", true).b("AutoHideScrollbars", true);
+    files.s("DataSource", "").s("DataField", "").s("InitialParent", "");
+
+    Image pop = common("modePop", 144, 100, 243, 21, "LT", 4);
+    pop.b("TabStop", true).b("Enabled", true);
+    pop.s("InitialValue", "Make Apple compatible (v1.1)\rRevert to original (v1.2)\rJust check version");
+    pop.i("ListIndex", 0).b("Visible", true).s("HelpTag", "").b("AutoDeactivate", true).s("TextFont", "System");
+    pop.b("Bold", false).b("Italic", false).b("Underline", false);
+    pop.s("DataSource", "").s("DataField", "").s("InitialParent", "");
+
+    Image button = common("againBut", 511, 356, 69, 20, "RB", 6);
+    button.b("TabStop", true).s("Caption", "Again").b("Default", true).b("Cancel", false).b("Enabled", true);
+    button.b("Visible", true).s("HelpTag", "").b("AutoDeactivate", true).i("ButtonStyle", 0);
+    button.s("TextFont", "System").b("Bold", false).b("Italic", false).b("Underline", false).s("InitialParent", "");
+
+    const std::pair<const char*, std::string> cases[] = {
+        { "filesList", files.bytes },
+        { "converterThread", Image().i("Priority", 5).i("StackSize", 0).bytes },
+        { "Label1", labelImage(common("Label1", 20, 373, 560, 20, "LRB", 7),
+                        "\xC2\xA9 Velmorra team \xC2\xB7 velmorra.example.org \xC2\xB7 team@velmorra.example.org", 0, false) },
+        { "Label2", labelImage(common("Label2", 20, 16, 560, 36, "LTR", 0),
+                        "Drag Pentax K-3 .DNG files into this window to make them readable on OS X (QuickView, Preview, "
+                        "iPhoto, Aperture) and with the iPad Camera Connection Kit.",
+                        0, true) },
+        { "Label3", labelImage(common("Label3", 20, 61, 194, 20, "LT", 1), "Report your experiences here: ", 0, false) },
+        { "Label4", labelImage(common("Label4", 218, 61, 164, 20, "LT", 2), "forum.example.org", 1, false,
+                        "https://forum.example.org/t/velmorra-dng-version-patcher") },
+        { "Label5", labelImage(common("Label5", 20, 101, 118, 20, "LT", 3), "Choose operation:", 0, false) },
+        { "modePop", pop.bytes },
+        { "againBut", button.bytes },
+    };
+    for (const auto& [name, image] : cases) {
+        SCOPED_TRACE(name);
+        const std::string& list = Window1::ControlProperties(name);
+        EXPECT_TRUE(list == image) << firstDifference(list, image);
+    }
 }
 
 // Keys resolve to the declared property whatever their letter case.

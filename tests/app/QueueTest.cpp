@@ -5,10 +5,13 @@
 
 #include "tests/app/QueueFixtures.h"
 
+#include "framework/core/Runtime.h"
 #include "framework/core/Scheduler.h"
 #include "framework/gui/PushButton.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace queuefixtures;
 using fw::Scheduler;
@@ -233,4 +236,119 @@ TEST(Queue, ChangingThePopupAloneChangesNothing)
     EXPECT_EQ(mode(app), 0);
     EXPECT_EQ(app.statuses(), (Texts { "ok", "ok" }));
     EXPECT_FALSE(worker(app).IsRunning());
+}
+
+// The operation is copied from the popup only once the whole batch is queued:
+// a worker that runs at the batch's yield points finishes the file in
+// progress, and the batch's first row, with the operation chosen before. The
+// start that follows finds the worker running and raises nothing.
+TEST(Queue, OperationChangesOnlyAfterTheWholeBatchIsQueued)
+{
+    AppHarness app;
+    TempDir t;
+    // Three entries before the version entry: the engine yields three times
+    // before it reads the operation.
+    std::string a = t.write("a.dng", dngBytes(3));
+    std::string b = t.write("b.dng", dngBytes());
+    std::string c = t.write("c.dng", dngBytes());
+    std::string d = t.write("d.dng", dngBytes());
+    Scheduler::SetManual(true);
+    dropPaths(app, { a });
+    Scheduler::Step(worker(app));
+    ASSERT_EQ(app.statuses(), (Texts { "..." }));
+
+    // One step of the worker at each yield point of the batch: one for the
+    // listed row, one for each of the three files.
+    std::vector<std::int32_t> modeAtYield;
+    Scheduler::SetMainYieldHook([&] {
+        modeAtYield.push_back(mode(app));
+        Scheduler::Step(worker(app));
+    });
+    chooseOperation(app, 2); // "Just check version"
+    EXPECT_NO_THROW(Window1TestAccess::processFiles(*app.window(), { item(b), item(c), item(d) }));
+    Scheduler::SetMainYieldHook({});
+
+    EXPECT_EQ(modeAtYield, (std::vector<std::int32_t> { 0, 0, 0, 0 }));
+    EXPECT_EQ(mode(app), 2);
+    EXPECT_TRUE(worker(app).IsRunning());
+    EXPECT_EQ(app.statuses(), (Texts { "ok", "ok", "", "" }));
+    Scheduler::RunToEnd(worker(app));
+    EXPECT_EQ(app.statuses(), (Texts { "ok", "ok", "v1.2.0.0", "v1.2.0.0" }));
+    EXPECT_EQ(versionMinor(a, 3), 1);
+    EXPECT_EQ(versionMinor(b), 1);
+    EXPECT_EQ(versionMinor(c), 2);
+}
+
+namespace {
+
+// The list as one character per row: "x" finished, "_" queued, "!" a row
+// whose path or tag is not set yet.
+std::string rowsAsText(AppHarness& app)
+{
+    std::string s;
+    fw::Listbox& l = list(app);
+    for (std::int32_t i = 0; i < l.ListCount(); ++i) {
+        auto tag = fw::RuntimeCheckCast<fw::FolderItem>(l.RowTag(i));
+        if (!tag || tag->AbsolutePath() != l.Cell(i, 1))
+            s += '!';
+        else
+            s += l.Cell(i, 0).empty() ? '_' : l.Cell(i, 0) == "x" ? 'x' : '?';
+    }
+    return s;
+}
+
+}
+
+// Where the main thread's loops give way to a running worker: at the end of
+// every pass over the dropped items, over a walked folder (a pass that walked
+// a sub-folder too), over the listed rows, over the batch, and over the rows
+// "Again" empties one at a time. Each text is the list at one yield point.
+TEST(Queue, MainThreadLoopsYieldAtTheEndOfEveryPass)
+{
+    AppHarness app;
+    TempDir t;
+    t.write("A/1.dng", dngBytes());
+    t.write("A/2_B/2.dng", dngBytes());
+    t.write("A/3.dng", dngBytes());
+    t.write("notes.txt", "x");
+    t.write("4.dng", dngBytes());
+    t.write("6.dng", dngBytes());
+
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        Texts atYields;
+    };
+    const Case cases[] = {
+        // Walk of A: 1.dng, then 2_B's one pass and the pass that walked it,
+        // then 3.dng; four dropped items; no listed row; four files queued.
+        { "a drop of a folder tree, an item without a reference, a text file and a file",
+            [&] { drop(app, { item(t.file("A")), nullptr, item(t.file("notes.txt")), item(t.file("4.dng")) }); },
+            { "", "", "", "", "", "", "", "", "_", "__", "___", "____" } },
+        // Two dropped items, four listed rows, then a listed and a new file.
+        { "a drop of a listed file and a new one",
+            [&] { dropPaths(app, { t.file("A/2_B/2.dng"), t.file("6.dng") }); },
+            { "xxxx", "xxxx", "xxxx", "xxxx", "xxxx", "xxxx", "x_xx", "x_xx_" } },
+        // Rows emptied one per pass, then the batch of every row.
+        { "Again", [&] { app.window()->againBut()->Push(); },
+            { "_xxxx", "__xxx", "___xx", "____x", "_____", "_____", "_____", "_____", "_____", "_____", "_____",
+                "_____", "_____", "_____", "_____" } },
+    };
+
+    Scheduler::SetManual(true); // the worker, once started, is never stepped
+    Texts atYields;
+    Scheduler::SetMainYieldHook([&] { atYields.push_back(rowsAsText(app)); });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (std::int32_t i = 0; i < list(app).ListCount(); ++i)
+            list(app).SetCell(i, 0, "x");
+        atYields.clear();
+        testing::internal::CaptureStderr();
+        c.act();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "a batch queued while the worker runs raises nothing";
+        EXPECT_EQ(atYields, c.atYields);
+        EXPECT_TRUE(worker(app).IsRunning());
+    }
+    Scheduler::SetMainYieldHook({});
+    EXPECT_EQ(app.beeps, 0);
 }

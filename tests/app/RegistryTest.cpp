@@ -5,6 +5,7 @@
 
 #include "app/App.h"
 #include "app/MenuBar1.h"
+#include "app/ShowURLText.h"
 #include "framework/core/ClassRegistry.h"
 
 #include <gtest/gtest.h>
@@ -130,13 +131,72 @@ TEST(Registry, AppHasOnlyItsEmptyConstructor)
     expectMembers(*cls, rows, std::size(rows));
     EXPECT_TRUE(cls->implementedEvents.empty());
     // Application's operations unchanged, then the constructor.
-    std::vector<std::string> table = cls->AllOperations();
-    std::vector<std::string> inherited = fw::Application::ClassDescription().AllOperations();
-    inherited.push_back("Constructor");
-    EXPECT_EQ(table, inherited);
+    const std::vector<std::string> table = { "NewDocument", "OpenDocument", "DoEvents", "_AddMenuHandler",
+        "_AddPollableObject", "_RemovePollableObject", "AddTrayItem", "RemoveTrayItem", "YieldToNextThread",
+        "SleepCurrentThread", "_DoSingleEvent", "_EnableMenuItems", "_CallOpen", "_HandleMenuCommand",
+        "_LoadPictureFromBundle", "_LoadBundleSound", "__DependencyList", "Constructor" };
+    EXPECT_EQ(cls->AllOperations(), table);
     // The application object is an App.
     ASSERT_TRUE(fw::RuntimeApplication());
     EXPECT_EQ(&fw::RuntimeApplication()->classInfo(), cls);
+}
+
+// The link label: Label's operations unchanged (its mouse-event interface
+// included), then its six handlers in order; one event of its own, Action,
+// after every inherited one; and URL, a String property the window's list
+// assigns by name.
+TEST(Registry, LinkLabelHasItsSixHandlersItsActionAndItsURL)
+{
+    testsupport::AppHarness app;
+    const fw::ClassInfo* cls = fw::ClassRegistry::Lookup("ShowURLText");
+    ASSERT_TRUE(cls);
+    EXPECT_EQ(cls, &ShowURLText::ClassDescription());
+    EXPECT_EQ(cls->parent, &fw::Label::ClassDescription());
+
+    const std::vector<std::string> handlers = { "Event_MouseDown", "Event_MouseDrag", "Event_MouseUp", "Event_Open",
+        "Event_MouseEnter", "Event_MouseExit" };
+    std::vector<std::string> table = cls->AllOperations();
+    std::vector<std::string> inherited = fw::Label::ClassDescription().AllOperations();
+    for (const char* op : { "_MouseDown", "_MouseDrag", "_MouseUp" })
+        EXPECT_EQ(std::count(inherited.begin(), inherited.end(), op), 1) << op;
+    inherited.insert(inherited.end(), handlers.begin(), handlers.end());
+    EXPECT_EQ(table, inherited);
+    EXPECT_EQ(cls->interfaces, std::vector<std::string> { "_MouseEvents" });
+
+    std::vector<std::string> events = cls->implementedEvents;
+    std::sort(events.begin(), events.end());
+    EXPECT_EQ(events, (std::vector<std::string> { "MouseDown", "MouseDrag", "MouseEnter", "MouseExit", "MouseUp", "Open" }));
+    EXPECT_EQ(cls->declaredEvents, std::vector<std::string> { "Action" });
+    for (const fw::ClassInfo* p = cls->parent; p; p = p->parent)
+        EXPECT_EQ(std::count(p->declaredEvents.begin(), p->declaredEvents.end(), "Action"), 0) << p->name;
+
+    const struct {
+        const char* name;
+        const char* signature;
+        bool isVirtual;
+    } members[] = {
+        { "Event_MouseDown", "%b%i4i4", true },
+        { "Event_MouseDrag", "%%i4i4", true },
+        { "Event_MouseUp", "%%i4i4", true },
+        { "Event_Open", "%%", true },
+        { "Event_MouseEnter", "%%", true },
+        { "Event_MouseExit", "%%", true },
+        { "URL", "s", false },
+    };
+    ASSERT_EQ(cls->members.size(), std::size(members));
+    for (std::size_t i = 0; i < std::size(members); ++i) {
+        SCOPED_TRACE(members[i].name);
+        EXPECT_EQ(cls->members[i].name, members[i].name);
+        EXPECT_EQ(cls->members[i].signature, members[i].signature);
+        EXPECT_EQ(cls->members[i].isVirtual, members[i].isVirtual);
+    }
+    EXPECT_EQ(cls->members.back().Attribute("__Scope"), "Public");
+
+    ASSERT_EQ(cls->properties.size(), 1u);
+    EXPECT_EQ(cls->properties[0].name, "URL");
+    EXPECT_EQ(cls->properties[0].type, "s");
+    EXPECT_EQ(cls->FindProperty("URL"), &cls->properties[0]);
+    EXPECT_FALSE(fw::Label::ClassDescription().FindProperty("URL"));
 }
 
 TEST(Registry, EachClassIsRegisteredOnceAfterTheFrameworksOwn)

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
-#include <QTreeView>
+#include <QAbstractItemView>
 
 #include <algorithm>
 #include <set>
@@ -210,7 +210,7 @@ TEST(Worker, ListViewLearnsOfEveryStatusTheWorkerWrites)
     std::vector<std::string> files;
     for (int i = 0; i < 5; ++i)
         files.push_back(t.write("f" + std::to_string(i) + ".dng", dngBytes()));
-    auto* view = static_cast<QTreeView*>(list(app).nativeWidget());
+    auto* view = qobject_cast<QAbstractItemView*>(static_cast<QWidget*>(list(app).nativeWidget()));
     ASSERT_TRUE(view && view->model());
     std::set<int> told;
     QObject::connect(view->model(), &QAbstractItemModel::dataChanged,
