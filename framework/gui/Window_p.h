@@ -30,16 +30,24 @@ struct WindowPrivate {
     bool menuBarVisible = true, closeButton = true, resizeable = true, liveResize = true;
     bool maximizeButton = true, minimizeButton = true;
     Color backColor { 255, 255, 255 };
+    // Pixels per layout unit; the limits and wantW/wantH are in pixels.
+    double scale = 1;
     int wantW = 640, wantH = 480;
     bool constructing = false;
     bool open = false;
 
+    static double desktopLayoutScale();
+    void fitToScreen();
     void applyFlags();
     void applySizeLimits();
     void resizeContent(int w, int h);
     void buildMenus();
     void applyTabOrder();
 };
+
+// Layout units to the toolkit's pixels and back, at a window's scale.
+int UnitsToPixels(std::int32_t units, double scale);
+std::int32_t PixelsToUnits(int pixels, double scale);
 
 // A control's action for an Edit menu item while its widget has the focus.
 using EditHandler = std::function<void(const std::string& itemName)>;
