@@ -109,19 +109,30 @@ private:
 // The layout's numbers were drawn for text no larger than the 9-point
 // default sans-serif (DejaVu Sans at 96 dpi), with a little room to spare:
 // these are that font's metrics in pixels, 2% over. A desktop font whose
-// text runs wider or taller than this gets a layout as much larger.
-constexpr const char* ReferenceSample = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-constexpr double ReferenceSampleWidth = 461.3125 * 1.02;
+// text runs wider or taller than this gets a layout as much larger. Two
+// samples, as a font may be wide in its capitals (a serif face) or in its
+// spaces and narrow letters (a fixed-pitch one).
+struct ReferenceSample {
+    const char* text;
+    double width;
+};
+constexpr ReferenceSample ReferenceSamples[] = {
+    { "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789", 461.3125 * 1.02 },
+    { "The quick brown fox jumps over the lazy dog (v1.1), 0123456789.", 396.59375 * 1.02 },
+};
 constexpr double ReferenceTextHeight = 13.96875 * 1.02;
 // Beyond this a font is absurd; the window is kept to the screen anyway.
 constexpr double MaxLayoutScale = 8;
 
-double WindowPrivate::desktopLayoutScale()
+double WindowPrivate::desktopLayoutScale(const QPaintDevice* device)
 {
-    // Both ways: a font's widths may grow faster than its height.
-    const QFontMetricsF m(QApplication::font());
-    double scale = std::max(m.horizontalAdvance(QLatin1String(ReferenceSample)) / ReferenceSampleWidth,
-        m.height() / ReferenceTextHeight);
+    // Measured as the window's widgets will show it, at their screen's
+    // resolution; both ways, as a font's widths may grow faster than its
+    // height.
+    const QFontMetricsF m(QApplication::font(), device);
+    double scale = m.height() / ReferenceTextHeight;
+    for (const ReferenceSample& sample : ReferenceSamples)
+        scale = std::max(scale, m.horizontalAdvance(QLatin1String(sample.text)) / sample.width);
     if (!(scale > 1))
         return 1;
     return std::min(scale, MaxLayoutScale);
@@ -141,13 +152,13 @@ Window::Window()
     : d(std::make_unique<WindowPrivate>())
 {
     d->owner = this;
-    d->scale = WindowPrivate::desktopLayoutScale();
-    // The defaults are layout units too.
-    for (int* v : { &d->minWidth, &d->minHeight, &d->maxWidth, &d->maxHeight, &d->wantW, &d->wantH })
-        *v = UnitsToPixels(*v, d->scale);
     d->window = new NativeWindow(d.get());
     d->content = new ContentWidget(d.get());
     d->window->setCentralWidget(d->content);
+    d->scale = WindowPrivate::desktopLayoutScale(d->window);
+    // The defaults are layout units too.
+    for (int* v : { &d->minWidth, &d->minHeight, &d->maxWidth, &d->maxHeight, &d->wantW, &d->wantH })
+        *v = UnitsToPixels(*v, d->scale);
     d->applyFlags();
     d->applySizeLimits();
 }

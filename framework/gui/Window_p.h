@@ -36,7 +36,7 @@ struct WindowPrivate {
     bool constructing = false;
     bool open = false;
 
-    static double desktopLayoutScale();
+    static double desktopLayoutScale(const QPaintDevice* device);
     void fitToScreen();
     void applyFlags();
     void applySizeLimits();
