@@ -14,6 +14,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -180,6 +181,30 @@ TEST(DesktopFont, LocksHoldAtALargerFont)
     ASSERT_TRUE(app.runUntil([&] { return w->Width() == 600 && w->Height() == 400; }, 2000));
     for (const char* name : Visible)
         EXPECT_EQ(widgetOf(*w, name)->geometry(), before[name]) << name;
+}
+
+// The link label's handlers take the pointer in layout units like its size,
+// so the whole label stays a link at a larger font.
+TEST(DesktopFont, LinkTakesClicksAcrossItsWholeWidthAtALargerFont)
+{
+    testsupport::AppHarness app(desktopFont(12));
+    auto w = app.window();
+    ASSERT_TRUE(w);
+    ASSERT_GT(w->LayoutScale(), 1.0);
+    QWidget* link = widgetOf(*w, "Label4");
+    auto click = [&](QPointF at) {
+        app.openedURLs.clear();
+        for (QEvent::Type type : { QEvent::MouseButtonPress, QEvent::MouseButtonRelease }) {
+            QMouseEvent e(type, at, link->mapToGlobal(at), Qt::LeftButton,
+                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(link, &e);
+        }
+        return app.openedURLs.size();
+    };
+    const double right = link->width(), bottom = link->height();
+    EXPECT_EQ(click({ right - 3, bottom - 3 }), 1u) << "near the lower right corner";
+    EXPECT_EQ(click({ right / 2, bottom / 2 }), 1u) << "in the middle";
+    EXPECT_EQ(click({ right + 2, bottom / 2 }), 0u) << "right of it";
 }
 
 // Tiny and huge desktop fonts, and one given in pixels: the window opens no
