@@ -62,7 +62,8 @@ public:
     std::vector<Ref<Object>> Controls() const;
 
     // Content size (the area below the menu bar). Sizes, limits and the
-    // controls' places are counted in layout units: LayoutScale pixels each.
+    // controls' places are counted in layout units, LayoutScale pixels each;
+    // the window's own place on the screen stays in the screen's pixels.
     std::int32_t Width() const;
     std::int32_t Height() const;
     void SetWidth(std::int32_t w);

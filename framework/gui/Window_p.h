@@ -15,6 +15,10 @@ namespace fw {
 class NativeWindow;
 class ContentWidget;
 
+// Layout units to the toolkit's pixels and back, at a window's scale.
+int UnitsToPixels(std::int32_t units, double scale);
+std::int32_t PixelsToUnits(int pixels, double scale);
+
 struct WindowPrivate {
     Window* owner = nullptr;
     NativeWindow* window = nullptr;
@@ -36,18 +40,15 @@ struct WindowPrivate {
     bool constructing = false;
     bool open = false;
 
-    static double desktopLayoutScale(const QPaintDevice* device);
-    void fitToScreen();
     void applyFlags();
     void applySizeLimits();
     void resizeContent(int w, int h);
+    // Pixels per layout unit for the desktop's font on that device.
+    static double desktopLayoutScale(const QPaintDevice* device);
+    void fitToScreen();
     void buildMenus();
     void applyTabOrder();
 };
-
-// Layout units to the toolkit's pixels and back, at a window's scale.
-int UnitsToPixels(std::int32_t units, double scale);
-std::int32_t PixelsToUnits(int pixels, double scale);
 
 // A control's action for an Edit menu item while its widget has the focus.
 using EditHandler = std::function<void(const std::string& itemName)>;
