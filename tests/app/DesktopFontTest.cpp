@@ -5,7 +5,6 @@
 #include "tests/support/AppHarness.h"
 
 #include "framework/core/Runtime.h"
-#include "framework/gui/Application.h"
 
 #include <gtest/gtest.h>
 
