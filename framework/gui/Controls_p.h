@@ -14,8 +14,9 @@ struct RectControlPrivate {
     QPointer<QWidget> widget;
     fw::Window* window = nullptr;
     std::string name;
-    // Position and size as set, and the window's content size at that moment:
-    // every resize is laid out from these, so resizing back restores them.
+    // Position and size as set, and the window's content size at that moment,
+    // in pixels: every resize is laid out from these, so resizing back
+    // restores them.
     int left = 0, top = 0, width = 0, height = 0;
     int baseW = 0, baseH = 0;
     float textSize = 0;

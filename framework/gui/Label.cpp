@@ -2,6 +2,7 @@
 
 #include "framework/core/Runtime.h"
 #include "framework/gui/Controls_p.h"
+#include "framework/gui/Window_p.h"
 
 #include <QEnterEvent>
 #include <QLabel>
@@ -25,13 +26,13 @@ public:
 
 protected:
     // Mouse events reach the label's handlers through the framework's
-    // exception handling; a press the handler takes sends drags and the
-    // release to it as well.
+    // exception handling, at layout units like the label's own size; a press
+    // the handler takes sends drags and the release to it as well.
     void mousePressEvent(QMouseEvent* e) override
     {
         if (e->button() != Qt::LeftButton)
             return;
-        QPoint p = e->position().toPoint();
+        QPoint p = units(e);
         bool taken = false;
         call([&] { taken = mOwner->Event_MouseDown(p.x(), p.y()); });
         mPressTaken = taken;
@@ -41,7 +42,7 @@ protected:
     {
         if (!mPressTaken)
             return;
-        QPoint p = e->position().toPoint();
+        QPoint p = units(e);
         call([&] { mOwner->Event_MouseDrag(p.x(), p.y()); });
     }
     void mouseReleaseEvent(QMouseEvent* e) override
@@ -49,7 +50,7 @@ protected:
         if (!mPressTaken || e->button() != Qt::LeftButton)
             return;
         mPressTaken = false;
-        QPoint p = e->position().toPoint();
+        QPoint p = units(e);
         call([&] { mOwner->Event_MouseUp(p.x(), p.y()); });
     }
     void enterEvent(QEnterEvent*) override
@@ -62,6 +63,13 @@ protected:
     }
 
 private:
+    QPoint units(const QMouseEvent* e) const
+    {
+        QPoint p = e->position().toPoint();
+        double scale = mOwner->LayoutScale();
+        return { PixelsToUnits(p.x(), scale), PixelsToUnits(p.y(), scale) };
+    }
+
     template<typename F>
     void call(F f)
     {

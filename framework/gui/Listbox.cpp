@@ -349,12 +349,12 @@ void Listbox::SetColumnWidths(const std::string& widths)
     // The last column takes what is left; only the others get a width.
     for (std::size_t c = 0; c < ld->widths.size(); ++c)
         if (ld->widths[c] > 0 && ld->view && static_cast<std::int32_t>(c) < ld->columns - 1)
-            ld->view->setColumnWidth(static_cast<int>(c), ld->widths[c]);
+            ld->view->setColumnWidth(static_cast<int>(c), UnitsToPixels(ld->widths[c], LayoutScale()));
 }
 
 std::int32_t Listbox::ColumnWidth(std::int32_t column) const
 {
-    return ld->view ? ld->view->columnWidth(column) : 0;
+    return ld->view ? PixelsToUnits(ld->view->columnWidth(column), LayoutScale()) : 0;
 }
 
 bool Listbox::HasHeading() const { return ld->hasHeading; }

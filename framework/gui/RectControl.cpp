@@ -3,8 +3,11 @@
 #include "framework/core/Runtime.h"
 #include "framework/gui/Controls_p.h"
 #include "framework/gui/Window.h"
+#include "framework/gui/Window_p.h"
 
 #include <QApplication>
+#include <algorithm>
+#include <cmath>
 
 namespace fw {
 
@@ -89,11 +92,16 @@ void* RectControl::nativeWidget() const
     return rd->widget.data();
 }
 
+double RectControl::LayoutScale() const
+{
+    return rd->window ? rd->window->LayoutScale() : 1.0;
+}
+
 void RectControlPrivate::setBase(RectControl&)
 {
     if (window) {
-        baseW = window->Width();
-        baseH = window->Height();
+        baseW = window->contentPixelWidth();
+        baseH = window->contentPixelHeight();
     }
     if (widget)
         widget->setGeometry(left, top, width, height);
@@ -125,16 +133,16 @@ void RectControl::windowResized(std::int32_t width, std::int32_t height)
 }
 
 std::string RectControl::Name() const { return rd->name; }
-std::int32_t RectControl::Left() const { return rd->widget ? rd->widget->x() : rd->left; }
-std::int32_t RectControl::Top() const { return rd->widget ? rd->widget->y() : rd->top; }
-std::int32_t RectControl::Width() const { return rd->widget ? rd->widget->width() : rd->width; }
-std::int32_t RectControl::Height() const { return rd->widget ? rd->widget->height() : rd->height; }
+std::int32_t RectControl::Left() const { return PixelsToUnits(rd->widget ? rd->widget->x() : rd->left, LayoutScale()); }
+std::int32_t RectControl::Top() const { return PixelsToUnits(rd->widget ? rd->widget->y() : rd->top, LayoutScale()); }
+std::int32_t RectControl::Width() const { return PixelsToUnits(rd->widget ? rd->widget->width() : rd->width, LayoutScale()); }
+std::int32_t RectControl::Height() const { return PixelsToUnits(rd->widget ? rd->widget->height() : rd->height, LayoutScale()); }
 
 // Setting a position re-bases the layout at the window's current size.
-void RectControl::SetLeft(std::int32_t v) { rd->left = v; rd->setBase(*this); }
-void RectControl::SetTop(std::int32_t v) { rd->top = v; rd->setBase(*this); }
-void RectControl::SetWidth(std::int32_t v) { rd->width = v; rd->setBase(*this); }
-void RectControl::SetHeight(std::int32_t v) { rd->height = v; rd->setBase(*this); }
+void RectControl::SetLeft(std::int32_t v) { rd->left = UnitsToPixels(v, LayoutScale()); rd->setBase(*this); }
+void RectControl::SetTop(std::int32_t v) { rd->top = UnitsToPixels(v, LayoutScale()); rd->setBase(*this); }
+void RectControl::SetWidth(std::int32_t v) { rd->width = UnitsToPixels(v, LayoutScale()); rd->setBase(*this); }
+void RectControl::SetHeight(std::int32_t v) { rd->height = UnitsToPixels(v, LayoutScale()); rd->setBase(*this); }
 
 bool RectControl::TabStop() const { return rd->tabStop; }
 void RectControl::SetTabStop(bool v)
@@ -192,7 +200,8 @@ void RectControl::applyFont()
         // Sizes are counted against a 13-point system font; the desktop's own
         // default size takes that place, so text keeps its proportion to the
         // controls laid out around it.
-        double points = rd->textSize * QApplication::font().pointSizeF() / 13.0;
+        const QFont desktop = QApplication::font();
+        double points = rd->textSize * desktop.pointSizeF() / 13.0;
         // Units: 0 default and 2 points, 1 pixels, 3 inches, 4 millimetres.
         switch (rd->textUnit) {
         case 1:
@@ -205,7 +214,11 @@ void RectControl::applyFont()
             f.setPointSizeF(rd->textSize * 72.0 / 25.4);
             break;
         default:
-            f.setPointSizeF(points);
+            // A desktop font given in pixels has no point size to scale.
+            if (desktop.pointSizeF() > 0)
+                f.setPointSizeF(points);
+            else
+                f.setPixelSize(std::max(1, static_cast<int>(std::lround(rd->textSize * desktop.pixelSize() / 13.0))));
         }
     }
     f.setBold(rd->bold);

@@ -32,6 +32,7 @@ public:
 
     std::string Name() const;
     std::int32_t Index = 0;
+    // Place and size in the window's layout units (see Window::LayoutScale).
     std::int32_t Left() const, Top() const, Width() const, Height() const;
     void SetLeft(std::int32_t), SetTop(std::int32_t), SetWidth(std::int32_t), SetHeight(std::int32_t);
     bool LockLeft = false, LockTop = false, LockRight = false, LockBottom = false;
@@ -66,6 +67,9 @@ public:
     // Framework side.
     void attachToWindow(fw::Window* window);
     void* nativeWidget() const;
+    // Pixels per layout unit: the window's, 1 without a window.
+    double LayoutScale() const;
+    // The window's new content size in pixels.
     void windowResized(std::int32_t width, std::int32_t height);
 
 protected:

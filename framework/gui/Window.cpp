@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QUrl>
 #include <QWindow>
 #include <algorithm>
@@ -176,6 +177,10 @@ Window::Window()
     d->window = new NativeWindow(d.get());
     d->content = new ContentWidget(d.get());
     d->window->setCentralWidget(d->content);
+    d->scale = WindowPrivate::desktopLayoutScale(d->window);
+    // The defaults are layout units too.
+    for (int* v : { &d->minWidth, &d->minHeight, &d->maxWidth, &d->maxHeight, &d->wantW, &d->wantH })
+        *v = UnitsToPixels(*v, d->scale);
     d->applyFlags();
     d->applySizeLimits();
 }
@@ -202,10 +207,10 @@ const ClassInfo& Window::ClassDescription()
             i4("Top", [](Window& w, std::int32_t v) { w.d->window->move(w.d->window->x(), v); }),
             i4("Width", [](Window& w, std::int32_t v) { w.SetWidth(v); }),
             i4("Height", [](Window& w, std::int32_t v) { w.SetHeight(v); }),
-            i4("MinWidth", [](Window& w, std::int32_t v) { w.d->minWidth = v; w.d->applySizeLimits(); }),
-            i4("MinHeight", [](Window& w, std::int32_t v) { w.d->minHeight = v; w.d->applySizeLimits(); }),
-            i4("MaxWidth", [](Window& w, std::int32_t v) { w.d->maxWidth = v; w.d->applySizeLimits(); }),
-            i4("MaxHeight", [](Window& w, std::int32_t v) { w.d->maxHeight = v; w.d->applySizeLimits(); }),
+            i4("MinWidth", [](Window& w, std::int32_t v) { w.d->minWidth = UnitsToPixels(v, w.d->scale); w.d->applySizeLimits(); }),
+            i4("MinHeight", [](Window& w, std::int32_t v) { w.d->minHeight = UnitsToPixels(v, w.d->scale); w.d->applySizeLimits(); }),
+            i4("MaxWidth", [](Window& w, std::int32_t v) { w.d->maxWidth = UnitsToPixels(v, w.d->scale); w.d->applySizeLimits(); }),
+            i4("MaxHeight", [](Window& w, std::int32_t v) { w.d->maxHeight = UnitsToPixels(v, w.d->scale); w.d->applySizeLimits(); }),
             i4("Frame", [](Window& w, std::int32_t v) { w.d->frame = v; }),
             b("Composite", [](Window& w, bool v) { w.d->composite = v; }),
             b("HasBackColor", [](Window& w, bool v) { w.d->hasBackColor = v; w.d->applyBackColor(); }),
@@ -257,6 +262,20 @@ void WindowPrivate::applySizeLimits()
     } else {
         content->setFixedSize(content->size());
     }
+}
+
+// A layout grown for a large desktop font may not fit the screen: the window
+// opens no larger than the screen's free area, and the controls follow
+// their locks into the smaller room.
+void WindowPrivate::fitToScreen()
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    const QSize room = screen->availableGeometry().size();
+    int menuH = menuBarVisible ? window->menuBar()->sizeHint().height() : 0;
+    wantW = std::min(wantW, room.width());
+    wantH = std::min(wantH, room.height() - menuH);
 }
 
 void WindowPrivate::resizeContent(int w, int h)
@@ -375,10 +394,12 @@ void Window::Constructor()
     d->open = true;
     RegisterFrameworkWindow(std::static_pointer_cast<Window>(self()));
     if (d->visible) {
-        if (d->fullScreen)
+        if (d->fullScreen) {
             d->window->showFullScreen();
-        else
+        } else {
+            d->fitToScreen();
             d->window->show();
+        }
         d->resizeContent(d->wantW, d->wantH);
     }
     for (auto& entry : d->controls)
@@ -442,14 +463,17 @@ std::vector<Ref<Object>> Window::Controls() const
     return out;
 }
 
-std::int32_t Window::Width() const { return d->window->isVisible() ? d->content->width() : d->wantW; }
-std::int32_t Window::Height() const { return d->window->isVisible() ? d->content->height() : d->wantH; }
-void Window::SetWidth(std::int32_t w) { d->resizeContent(w, Height()); }
-void Window::SetHeight(std::int32_t h) { d->resizeContent(Width(), h); }
-std::int32_t Window::MinWidth() const { return d->minWidth; }
-std::int32_t Window::MinHeight() const { return d->minHeight; }
-std::int32_t Window::MaxWidth() const { return d->maxWidth; }
-std::int32_t Window::MaxHeight() const { return d->maxHeight; }
+std::int32_t Window::contentPixelWidth() const { return d->window->isVisible() ? d->content->width() : d->wantW; }
+std::int32_t Window::contentPixelHeight() const { return d->window->isVisible() ? d->content->height() : d->wantH; }
+double Window::LayoutScale() const { return d->scale; }
+std::int32_t Window::Width() const { return PixelsToUnits(contentPixelWidth(), d->scale); }
+std::int32_t Window::Height() const { return PixelsToUnits(contentPixelHeight(), d->scale); }
+void Window::SetWidth(std::int32_t w) { d->resizeContent(UnitsToPixels(w, d->scale), contentPixelHeight()); }
+void Window::SetHeight(std::int32_t h) { d->resizeContent(contentPixelWidth(), UnitsToPixels(h, d->scale)); }
+std::int32_t Window::MinWidth() const { return PixelsToUnits(d->minWidth, d->scale); }
+std::int32_t Window::MinHeight() const { return PixelsToUnits(d->minHeight, d->scale); }
+std::int32_t Window::MaxWidth() const { return PixelsToUnits(d->maxWidth, d->scale); }
+std::int32_t Window::MaxHeight() const { return PixelsToUnits(d->maxHeight, d->scale); }
 std::string Window::Title() const { return d->window->windowTitle().toStdString(); }
 bool Window::Visible() const { return d->window->isVisible(); }
 bool Window::CloseButton() const { return d->window->windowFlags().testFlag(Qt::WindowCloseButtonHint); }

@@ -61,7 +61,9 @@ public:
     Ref<Object> _ControlByName(const std::string& name) const;
     std::vector<Ref<Object>> Controls() const;
 
-    // Content size (the area below the menu bar).
+    // Content size (the area below the menu bar). Sizes, limits and the
+    // controls' places are counted in layout units, LayoutScale pixels each;
+    // the window's own place on the screen stays in the screen's pixels.
     std::int32_t Width() const;
     std::int32_t Height() const;
     void SetWidth(std::int32_t w);
@@ -74,6 +76,12 @@ public:
     void Close();
     bool IsOpen() const;
 
+    // Pixels per layout unit, taken once when the window is built. The
+    // layout's numbers were drawn for a small font; on a desktop with a
+    // larger one they grow with it (never below 1), so every text shows
+    // whole at the user's own font size.
+    double LayoutScale() const;
+
     // The framework's handle of the content area (a QWidget*), for controls.
     void* nativeContent() const;
     void* nativeWindow() const;
@@ -82,7 +90,12 @@ public:
     void deliverDrop(const Ref<DragItem>& items, std::int32_t action);
     void contentResized();
 
-    // Called by controls so that they follow resizes.
+    // The content's size in pixels, for controls.
+    std::int32_t contentPixelWidth() const;
+    std::int32_t contentPixelHeight() const;
+
+    // Called by controls so that they follow resizes; the listener gets the
+    // content's size in pixels.
     void addResizeListener(std::function<void(std::int32_t, std::int32_t)> listener);
 
 private:

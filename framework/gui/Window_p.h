@@ -16,6 +16,10 @@ namespace fw {
 class NativeWindow;
 class ContentWidget;
 
+// Layout units to the toolkit's pixels and back, at a window's scale.
+int UnitsToPixels(std::int32_t units, double scale);
+std::int32_t PixelsToUnits(int pixels, double scale);
+
 struct WindowPrivate {
     Window* owner = nullptr;
     NativeWindow* window = nullptr;
@@ -31,6 +35,8 @@ struct WindowPrivate {
     bool menuBarVisible = true, closeButton = true, resizeable = true, liveResize = true;
     bool maximizeButton = true, minimizeButton = true;
     Color backColor { 255, 255, 255 };
+    // Pixels per layout unit; the limits and wantW/wantH are in pixels.
+    double scale = 1;
     int wantW = 640, wantH = 480;
     bool constructing = false;
     bool open = false;
@@ -46,6 +52,9 @@ struct WindowPrivate {
     void applyFlags();
     void applySizeLimits();
     void resizeContent(int w, int h);
+    // Pixels per layout unit for the desktop's font on that device.
+    static double desktopLayoutScale(const QPaintDevice* device);
+    void fitToScreen();
     void buildMenus();
     void applyTabOrder();
 };

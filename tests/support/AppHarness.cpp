@@ -6,11 +6,25 @@
 #include "framework/gui/Application.h"
 #include "framework/gui/SystemServices.h"
 
+#include <QApplication>
 #include <cstdlib>
 
 namespace testsupport {
 
 AppHarness::AppHarness()
+{
+    start();
+}
+
+AppHarness::AppHarness(const QFont& desktopFont)
+{
+    // Set before the toolkit starts, the application font takes the place of
+    // the desktop's; the toolkit forgets it again when the run ends.
+    QApplication::setFont(desktopFont);
+    start();
+}
+
+void AppHarness::start()
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     fw::SetBeepHandler([this] { ++beeps; });

@@ -2,6 +2,8 @@
 
 #include "app/Window1.h"
 
+#include <QFont>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,6 +18,8 @@ namespace testsupport {
 class AppHarness {
 public:
     AppHarness();
+    // The same on a desktop whose font is desktopFont.
+    explicit AppHarness(const QFont& desktopFont);
     ~AppHarness();
 
     fw::Ref<Window1> window() const;
@@ -32,6 +36,9 @@ public:
     // Beeps and opened addresses observed through the framework's seams.
     int beeps = 0;
     std::vector<std::string> openedURLs;
+
+private:
+    void start();
 };
 
 // Gives the window's private members to tests.
