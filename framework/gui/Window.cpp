@@ -157,17 +157,19 @@ protected:
         // control can do right now.
         if (e->type() == QEvent::ShortcutOverride)
             d->updateMenuStates();
-        // The platform window exists once the window is shown.
-        if (e->type() == QEvent::Show && windowHandle() && !mDropOffer) {
-            mDropOffer = new DropOfferFilter(this);
-            windowHandle()->installEventFilter(mDropOffer);
+        // The platform window exists once the window is shown, and a change
+        // of window flags may replace it.
+        if (e->type() == QEvent::Show && windowHandle() && windowHandle() != mFiltered) {
+            mFiltered = windowHandle();
+            mFiltered->installEventFilter(&mDropOffer);
         }
         return QMainWindow::event(e);
     }
 
 private:
     WindowPrivate* d;
-    DropOfferFilter* mDropOffer = nullptr;
+    DropOfferFilter mDropOffer;
+    QPointer<QWindow> mFiltered;
 };
 
 Window::Window()
