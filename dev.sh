@@ -49,6 +49,11 @@ run)
 test)
     install_missing "to build and test Velmorra" "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     export QT_QPA_PLATFORM=offscreen
+    # Without a runtime folder (root, CI) Qt makes one under /tmp and leaves it.
+    if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+        export XDG_RUNTIME_DIR=$PWD/build/runtime
+        mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+    fi
     jobs=$(nproc)
 
     echo "== Tests"
