@@ -19,6 +19,8 @@
 #include <cstring>
 #include <map>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace fw {
 
@@ -54,8 +56,31 @@ void runSlice()
 }
 
 QString sDisplayProblem;
+QtMessageHandler sQtHandler = nullptr; // the one ours replaced: Qt's own
+bool sToolkitStarted = false;
 
-void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& msg)
+// What Qt says while it starts is held back, so that when it cannot start
+// the one line below says why without the trail that led there. Qt's
+// context strings are literals: they are still valid when passed on.
+struct HeldMessage {
+    QtMsgType type;
+    const char* file;
+    int line;
+    const char* function;
+    const char* category;
+    QString text;
+};
+std::vector<HeldMessage> sHeldMessages;
+
+void passOn(QtMsgType type, const QMessageLogContext& context, const QString& msg)
+{
+    // Qt's logging rules (QT_LOGGING_RULES, qtlogging.ini) have already
+    // decided that this message is wanted; printing it is Qt's business.
+    if (sQtHandler)
+        sQtHandler(type, context, msg);
+}
+
+void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& msg)
 {
     if (msg.contains(QLatin1String("could not connect to display")))
         sDisplayProblem = msg;
@@ -67,9 +92,19 @@ void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& ms
         ::write(2, line.data(), line.size());
         std::_Exit(1);
     }
-    if (type == QtCriticalMsg || type == QtWarningMsg) {
-        if (std::getenv("VELMORRA_QT_WARNINGS"))
-            std::fprintf(stderr, "%s\n", msg.toLocal8Bit().constData());
+    if (!sToolkitStarted) {
+        sHeldMessages.push_back({ type, context.file, context.line, context.function, context.category, msg });
+        return;
+    }
+    passOn(type, context, msg);
+}
+
+void toolkitStarted()
+{
+    sToolkitStarted = true;
+    for (const HeldMessage& m : std::exchange(sHeldMessages, {})) {
+        const QMessageLogContext context(m.file, m.line, m.function, m.category);
+        passOn(m.type, context, m.text);
     }
 }
 
@@ -135,13 +170,14 @@ void _RunFrameworkInitialization(void (*startup)())
             std::fputs("velmorra: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n", stderr);
             std::exit(1);
         }
-        qInstallMessageHandler(messageHandler);
+        sQtHandler = qInstallMessageHandler(messageHandler);
         // The toolkit is handed the program's name only: the process reads
         // nothing from its command line.
         static int argc = 1;
         static char name[] = "velmorra";
         static char* argv[] = { name, nullptr };
         sQtApp = new QApplication(argc, argv);
+        toolkitStarted();
         QApplication::setApplicationName("Velmorra");
         QApplication::setQuitOnLastWindowClosed(true);
         sSliceTimer = new QTimer;

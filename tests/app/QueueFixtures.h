@@ -56,6 +56,21 @@ inline int versionMinor(const std::string& path, int before = 0)
     return at < bytes.size() ? static_cast<unsigned char>(bytes[at]) : -1;
 }
 
+// Writes n files f0.dng, f1.dng, ... made by dngBytes() into t; returns
+// their paths in that order. (The name is appended piece by piece: GCC 12
+// at -O3 reports a false -Wrestrict inside "f" + std::to_string(i).)
+inline std::vector<std::string> dngFiles(const testsupport::TempDir& t, int n)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < n; ++i) {
+        std::string name = "f";
+        name += std::to_string(i);
+        name += ".dng";
+        paths.push_back(t.write(name, dngBytes()));
+    }
+    return paths;
+}
+
 inline fw::Ref<fw::FolderItem> item(const std::string& path)
 {
     return fw::FolderItem::FromPath(path);

@@ -185,9 +185,7 @@ TEST(Queue, BatchWhileTheWorkerRunsDoesNotRestartIt)
 {
     AppHarness app;
     TempDir t;
-    std::vector<std::string> f;
-    for (int i = 0; i < 6; ++i)
-        f.push_back(t.write("f" + std::to_string(i) + ".dng", dngBytes()));
+    const std::vector<std::string> f = dngFiles(t, 6);
 
     Scheduler::SetManual(true);
     dropPaths(app, { f[0], f[1], f[2], f[3] });

@@ -207,9 +207,7 @@ TEST(Worker, ListViewLearnsOfEveryStatusTheWorkerWrites)
 {
     AppHarness app;
     TempDir t;
-    std::vector<std::string> files;
-    for (int i = 0; i < 5; ++i)
-        files.push_back(t.write("f" + std::to_string(i) + ".dng", dngBytes()));
+    const std::vector<std::string> files = dngFiles(t, 5);
     auto* view = qobject_cast<QAbstractItemView*>(static_cast<QWidget*>(list(app).nativeWidget()));
     ASSERT_TRUE(view && view->model());
     std::set<int> told;

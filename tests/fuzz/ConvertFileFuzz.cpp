@@ -15,35 +15,55 @@
 
 namespace {
 
+// The scratch folder the input is written into, under $TMPDIR. Plain arrays,
+// so that they outlive every static destructor and the exit handler can use
+// them.
+char sScratchDir[4096];
+char sScratchFile[sizeof sScratchDir + 16];
+
+// Runs when the fuzzer ends by exit(). After a crash libFuzzer leaves by
+// _Exit, which runs no handler: the test command points $TMPDIR into its
+// build folder and removes that folder itself.
+void removeScratch()
+{
+    if (sScratchFile[0])
+        ::unlink(sScratchFile);
+    if (sScratchDir[0])
+        ::rmdir(sScratchDir);
+}
+
 [[noreturn]] void fail(const char* what, const std::string& status)
 {
     std::fprintf(stderr, "invariant broken: %s (status \"%s\")\n", what, status.c_str());
+    removeScratch();
     std::abort();
 }
 
-const std::string& scratchPath()
+const char* scratchPath()
 {
-    static const std::string path = [] {
-        char dir[] = "/tmp/velmorra-fuzz-XXXXXX";
-        if (!::mkdtemp(dir))
+    if (!sScratchFile[0]) {
+        const char* tmp = std::getenv("TMPDIR");
+        int n = std::snprintf(sScratchDir, sizeof sScratchDir, "%s/velmorra-fuzz-XXXXXX", tmp && *tmp ? tmp : "/tmp");
+        if (n < 0 || static_cast<std::size_t>(n) >= sizeof sScratchDir || !::mkdtemp(sScratchDir))
             std::abort();
-        return std::string(dir) + "/input.dng";
-    }();
-    return path;
+        std::atexit(removeScratch);
+        std::snprintf(sScratchFile, sizeof sScratchFile, "%s/input.dng", sScratchDir);
+    }
+    return sScratchFile;
 }
 
-void writeAll(const std::string& path, const std::string& bytes)
+void writeAll(const char* path, const std::string& bytes)
 {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
         std::abort();
     ::close(fd);
 }
 
-std::string readAll(const std::string& path)
+std::string readAll(const char* path)
 {
     std::string out;
-    int fd = ::open(path.c_str(), O_RDONLY);
+    int fd = ::open(path, O_RDONLY);
     if (fd < 0)
         std::abort();
     char buf[4096];
@@ -115,7 +135,7 @@ bool knownStatus(const std::string& s)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string input(reinterpret_cast<const char*>(data), size);
-    const std::string& path = scratchPath();
+    const char* path = scratchPath();
     for (std::int32_t mode : { 0, 1, 2 }) {
         writeAll(path, input);
         std::string status;
