@@ -57,7 +57,7 @@ inline int versionMinor(const std::string& path, int before = 0)
 }
 
 // Writes n files f0.dng, f1.dng, ... made by dngBytes() into t; returns
-// their paths in that order. (The name is appended piece by piece: GCC 12
+// their paths in that order. (The name is appended one fragment at a time: GCC 12
 // at -O3 reports a false -Wrestrict inside "f" + std::to_string(i).)
 inline std::vector<std::string> dngFiles(const testsupport::TempDir& t, int n)
 {
