@@ -104,6 +104,7 @@ TEST(CrashSafety, QuitWhileTheWorkerRunsEndsPromptlyWithStatusZero)
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     Tree tree(3000);
     SetStartupObserver([&tree] {
+        testsupport::FailAndQuitAfter(60000);
         QTimer::singleShot(0, [&tree] {
             dropTree(tree.dir.path());
             auto* poll = new QTimer;

@@ -4,6 +4,7 @@
 // the worker is stepped by hand from one yield point to the next.
 
 #include "tests/app/QueueFixtures.h"
+#include "tests/support/OwnLines.h"
 
 #include "framework/core/Runtime.h"
 #include "framework/core/Scheduler.h"
@@ -343,7 +344,8 @@ TEST(Queue, MainThreadLoopsYieldAtTheEndOfEveryPass)
         atYields.clear();
         testing::internal::CaptureStderr();
         c.act();
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "a batch queued while the worker runs raises nothing";
+        EXPECT_EQ(testsupport::ownLinesOf(testing::internal::GetCapturedStderr()), std::vector<std::string> {})
+            << "a batch queued while the worker runs raises nothing";
         EXPECT_EQ(atYields, c.atYields);
         EXPECT_TRUE(worker(app).IsRunning());
     }

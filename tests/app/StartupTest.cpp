@@ -1,6 +1,27 @@
 #include "tests/support/AppHarness.h"
+#include "tests/support/OwnLines.h"
+#include "tests/support/Worker.h"
+
+#include "app/MenuBar1.h"
+#include "app/Startup.h"
+#include "framework/core/Runtime.h"
+#include "framework/core/RuntimeException.h"
+#include "framework/core/Scheduler.h"
+#include "framework/gui/Application.h"
+#include "framework/gui/FileType.h"
 
 #include <gtest/gtest.h>
+
+#include <QAction>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+
+const std::vector<std::string> ReleasedInOrder = { "framework window list", "framework open-window list",
+    "framework implicit windows", "MenuBar1._implicitInstance", "DropTypes.pDNG" };
+
+}
 
 TEST(Startup, OpensTheMainWindow)
 {
@@ -13,20 +34,12 @@ TEST(Startup, OpensTheMainWindow)
     EXPECT_TRUE(w->Visible());
 }
 
-#include "app/Startup.h"
-#include "framework/core/Runtime.h"
-#include "framework/gui/Application.h"
-#include "framework/gui/FileType.h"
-
-#include <QAction>
-#include <QTimer>
-#include <QWidget>
-
 // The whole main routine: start-up, Quit chosen from the File menu, shut-down.
 TEST(Startup, QuitFromTheFileMenuEndsWithStatusZeroAndReleasesInOrder)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     fw::SetStartupObserver([] {
+        testsupport::FailAndQuitAfter(30000);
         QTimer::singleShot(50, [] {
             auto w = std::dynamic_pointer_cast<Window1>(fw::_GetImplicitWindow("Window1.Window1"));
             ASSERT_TRUE(w);
@@ -39,9 +52,7 @@ TEST(Startup, QuitFromTheFileMenuEndsWithStatusZeroAndReleasesInOrder)
     });
     std::int32_t status = pct_main();
     EXPECT_EQ(status, 0);
-    std::vector<std::string> expected = { "framework window list", "framework open-window list",
-        "framework implicit windows", "MenuBar1._implicitInstance", "DropTypes.pDNG" };
-    EXPECT_EQ(fw::RuntimeReleaseLog(), expected);
+    EXPECT_EQ(fw::RuntimeReleaseLog(), ReleasedInOrder);
     EXPECT_EQ(fw::FileType::RegistrationLog(), (std::vector<std::string> { "register DNG", "deregister DNG" }));
 }
 
@@ -51,6 +62,7 @@ TEST(Startup, ClosingTheWindowEndsTheApplication)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     fw::SetStartupObserver([] {
+        testsupport::FailAndQuitAfter(30000);
         QTimer::singleShot(50, [] {
             auto w = fw::_GetImplicitWindow("Window1.Window1");
             ASSERT_TRUE(w);
@@ -61,17 +73,7 @@ TEST(Startup, ClosingTheWindowEndsTheApplication)
     EXPECT_EQ(fw::RuntimeReleaseLog().back(), "DropTypes.pDNG");
 }
 
-#include "app/MenuBar1.h"
-#include "framework/core/RuntimeException.h"
-#include "framework/core/Scheduler.h"
-#include "tests/support/Worker.h"
-
-#include <QCoreApplication>
-
 namespace {
-
-const std::vector<std::string> ReleasedInOrder = { "framework window list", "framework open-window list",
-    "framework implicit windows", "MenuBar1._implicitInstance", "DropTypes.pDNG" };
 
 // Everything the real start-up does before its window, then a failure.
 void startupThatFailsBeforeTheWindow()
@@ -79,17 +81,6 @@ void startupThatFailsBeforeTheWindow()
     _InitFileTypes();
     _NewAppInstance();
     throw fw::IOException("the window could not be built");
-}
-
-// The lines the program itself wrote; the toolkit may add its own notes.
-std::vector<std::string> ownLinesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
-        if (text.compare(start, 10, "velmorra: ") == 0)
-            lines.push_back(text.substr(start, nl - start));
-    return lines;
 }
 
 }
@@ -105,21 +96,15 @@ TEST(Startup, StartUpThatOpensNoWindowEndsWithAFailingStatus)
     fw::_RuntimeSetExceptionHelper(&_CallFunctionWithExceptionHandling);
     testing::internal::CaptureStderr();
     fw::_RunFrameworkInitialization(&startupThatFailsBeforeTheWindow);
-    // Should the loop run after all, end it so that the test fails, not hangs.
-    bool loopRan = false;
-    QTimer::singleShot(3000, [&] {
-        loopRan = true;
-        QCoreApplication::quit();
-    });
+    testsupport::FailAndQuitAfter(3000); // the loop must not run at all
     fw::_RuntimeRun();
     pct_finalize();
     std::int32_t status = fw::RuntimeExit();
     std::string err = testing::internal::GetCapturedStderr();
 
-    EXPECT_FALSE(loopRan);
     EXPECT_NE(status, 0);
     EXPECT_EQ(fw::RuntimeReleaseLog(), ReleasedInOrder);
-    EXPECT_EQ(ownLinesOf(err), (std::vector<std::string> {
+    EXPECT_EQ(testsupport::ownLinesOf(err), (std::vector<std::string> {
         "velmorra: unhandled IOException: the window could not be built in the application",
         "velmorra: start-up opened no window; quitting" }));
 }
@@ -149,6 +134,7 @@ TEST(Startup, ExceptionOutOfTheEventLoopShutsDownAsAQuit)
             fw::YieldPoint();
     });
     fw::SetStartupObserver([] {
+        testsupport::FailAndQuitAfter(30000);
         thread->Run();
         QTimer::singleShot(200, [] {
             // Not through the framework's handling: straight out of the loop.

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -27,8 +28,10 @@ fw::Ref<BinaryStream> open(const std::string& path, bool write)
 }
 
 // The descriptor this process holds on path, or -1.
-int descriptorOn(const std::string& path)
+int descriptorOn(const std::string& given)
 {
+    // The descriptor names the file by its resolved path.
+    const std::string path = std::filesystem::weakly_canonical(given).string();
     int found = -1;
     DIR* dir = ::opendir("/proc/self/fd");
     if (!dir)

@@ -144,7 +144,7 @@ TEST_F(SchedulerTest, ExceptionLeavingTheHandlerIsReportedOnOneLine)
         Scheduler::RunToEnd(*t);
         std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-        EXPECT_EQ(err.back(), '\n') << err;
+        EXPECT_TRUE(err.ends_with('\n')) << err;
         EXPECT_FALSE(t->IsRunning());
 
         fail = false;

@@ -514,6 +514,7 @@ TEST_F(ConvertFileOnThread, OneYieldPerEntryPassedOver)
     for (const Walk& w : walks) {
         SCOPED_TRACE(w.status + " after " + std::to_string(w.yields));
         std::string path = dir.write("a.dng", dng(w.entries));
+        result = "not written";
         auto worker = converter(path);
         worker->Run();
         int yields = 0;

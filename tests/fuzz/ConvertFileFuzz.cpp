@@ -97,6 +97,17 @@ long versionEntry(const std::string& b)
     return -1;
 }
 
+// The four value bytes of the entry at p joined by ".", or "" without them.
+std::string versionTextAt(const std::string& b, long p)
+{
+    if (p < 0 || static_cast<std::size_t>(p) + 12 > b.size())
+        return "";
+    std::string text;
+    for (std::size_t i = 0; i < 4; ++i)
+        text += (i ? "." : "") + std::to_string(static_cast<unsigned char>(b[static_cast<std::size_t>(p) + 8 + i]));
+    return text;
+}
+
 bool isVersionText(const std::string& s)
 {
     int parts = 0;
@@ -148,6 +159,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (status != "ok") {
             if (after != input)
                 fail("file changed without \"ok\"", status);
+            if (status[0] == 'v' && status != "v" + versionTextAt(input, versionEntry(input)))
+                fail("a reported version that is not the file's", status);
             continue;
         }
         if (mode == dngpatch::ModeCheckOnly)
@@ -158,6 +171,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = 0; i < input.size(); ++i)
             if ((after[i] != input[i]) != (i == static_cast<std::size_t>(p) + 9))
                 fail("a byte other than the version's second changed, or it did not", status);
+        // 1.2.0.0 becomes 1.1.0.0, or back: nothing else is ever patched.
+        const bool makeCompatible = mode == dngpatch::ModeMakeCompatible;
+        const std::string from = makeCompatible ? "1.2.0.0" : "1.1.0.0", to = makeCompatible ? "1.1.0.0" : "1.2.0.0";
+        if (versionTextAt(input, p) != from || versionTextAt(after, p) != to)
+            fail("patched the wrong way", status);
     }
     return 0;
 }

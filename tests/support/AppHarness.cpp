@@ -7,6 +7,11 @@
 #include "framework/gui/SystemServices.h"
 
 #include <QApplication>
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <cstdlib>
 
 namespace testsupport {
@@ -80,6 +85,14 @@ std::vector<std::string> AppHarness::paths() const
     for (std::int32_t i = 0; i < list->ListCount(); ++i)
         out.push_back(list->Cell(i, 1));
     return out;
+}
+
+void FailAndQuitAfter(int ms)
+{
+    QTimer::singleShot(ms, [ms] {
+        ADD_FAILURE() << "the event loop still ran after " << ms << " ms";
+        QCoreApplication::quit();
+    });
 }
 
 }

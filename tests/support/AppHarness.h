@@ -41,8 +41,13 @@ private:
     void start();
 };
 
-// Gives the window's private members to tests.
+// Should the event loop still run after ms, records a failure and ends it,
+// so that a test whose own way out failed fails instead of hanging.
+void FailAndQuitAfter(int ms);
+
 }
+
+// Gives the window's private members to tests.
 
 class Window1TestAccess {
 public:
