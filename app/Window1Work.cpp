@@ -26,17 +26,21 @@ bool hasDngSuffix(const FolderItem& item)
 
 void Window1::converterThread_Run(const Ref<Thread>&)
 {
+    // The window's controls live as long as the window: the list is looked
+    // up once, not on every pass over a list that may hold 100,000 rows.
+    const Ref<Listbox> listRef = filesList();
+    Listbox& list = Checked(listRef);
     std::int32_t i = 0;
     for (;;) {
         // Rows appended meanwhile are reached: the count is read every pass.
-        if (Checked(filesList()).ListCount() - 1 < i)
+        if (list.ListCount() - 1 < i)
             return;
-        if (RuntimeStringCompare(Checked(filesList()).Cell(i, 0), "") == 0) {
-            Checked(filesList()).SetCell(i, 0, "...");
-            Ref<FolderItem> file = RuntimeCheckCast<FolderItem>(Checked(filesList()).RowTag(i));
+        if (RuntimeStringCompare(list.Cell(i, 0), "") == 0) {
+            list.SetCell(i, 0, "...");
+            Ref<FolderItem> file = RuntimeCheckCast<FolderItem>(list.RowTag(i));
             std::string result;
             convertFile(file, result);
-            Checked(filesList()).SetCell(i, 0, result);
+            list.SetCell(i, 0, std::move(result));
         }
         YieldPoint();
         ++i;
@@ -47,22 +51,24 @@ void Window1::processFiles(const std::vector<Ref<FolderItem>>& files)
 {
     // Full path to row, from the rows listed now; the later of two rows with
     // one path wins. Rows this batch adds are not entered.
+    const Ref<Listbox> listRef = filesList();
+    Listbox& list = Checked(listRef);
     Dictionary rowOfPath;
-    for (std::int32_t i = 0; i <= Checked(filesList()).ListCount() - 1; ++i) {
-        Ref<FolderItem> tag = RuntimeCheckCast<FolderItem>(Checked(filesList()).RowTag(i));
+    rowOfPath.Reserve(static_cast<std::size_t>(list.ListCount()));
+    for (std::int32_t i = 0; i <= list.ListCount() - 1; ++i) {
+        Ref<FolderItem> tag = RuntimeCheckCast<FolderItem>(list.RowTag(i));
         rowOfPath.SetValue(Checked(tag).AbsolutePath(), i);
         YieldPoint();
     }
 
     for (const Ref<FolderItem>& f : files) {
         if (!rowOfPath.HasKey(Checked(f).AbsolutePath())) {
-            Listbox& list = Checked(filesList());
             list.AddRow({ "" });
             list.SetCell(list.LastIndex(), 1, Checked(f).AbsolutePath());
             list.SetRowTag(list.LastIndex(), f);
         } else {
             std::int32_t row = rowOfPath.Value(Checked(f).AbsolutePath()).Int32Value();
-            Checked(filesList()).SetCell(row, 0, "");
+            list.SetCell(row, 0, "");
         }
         YieldPoint();
     }
@@ -78,10 +84,12 @@ void Window1::processFiles(const std::vector<Ref<FolderItem>>& files)
 
 void Window1::againBut_Action(const Ref<PushButton>&)
 {
+    const Ref<Listbox> listRef = filesList();
+    Listbox& list = Checked(listRef);
     std::vector<Ref<FolderItem>> files;
-    for (std::int32_t i = 0; i <= Checked(filesList()).ListCount() - 1; ++i) {
-        Checked(filesList()).SetCell(i, 0, "");
-        files.push_back(RuntimeCheckCast<FolderItem>(Checked(filesList()).RowTag(i)));
+    for (std::int32_t i = 0; i <= list.ListCount() - 1; ++i) {
+        list.SetCell(i, 0, "");
+        files.push_back(RuntimeCheckCast<FolderItem>(list.RowTag(i)));
         YieldPoint();
     }
     processFiles(files);
