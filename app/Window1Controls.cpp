@@ -8,6 +8,7 @@
 #include "framework/core/RuntimeException.h"
 
 #include <map>
+#include <type_traits>
 
 using namespace fw;
 
@@ -181,16 +182,19 @@ const std::string& Window1::ControlProperties(const std::string& controlName)
 
 void Window1::_CreateControls0()
 {
-    auto visible = [this](const ClassInfo& cls, const char* name) {
-        Ref<Object> o = __New(cls);
+    // A visible control of class C, made, constructed and added under its
+    // name; from then on each step reaches it afresh through the window.
+    auto visible = [this]<typename C>(std::type_identity<C>, const char* name, bool textSize) {
+        Ref<Object> o = __New(C::ClassDescription());
         RuntimeCheckCast<RectControl>(o)->Constructor();
         _AddControl(o, name);
+        if (textSize)
+            RuntimeCheckCast<C>(_ControlByName(name))->SetTextSize(11);
+        RuntimeCheckCast<C>(_ControlByName(name))->SetTextUnit(0);
+        _SetProperties(*RuntimeCheckCast<C>(_ControlByName(name)), C::ClassDescription(), ControlProperties(name));
     };
 
-    visible(Listbox::ClassDescription(), "filesList");
-    RuntimeCheckCast<Listbox>(_ControlByName("filesList"))->SetTextSize(11);
-    RuntimeCheckCast<Listbox>(_ControlByName("filesList"))->SetTextUnit(0);
-    _SetProperties(*RuntimeCheckCast<Listbox>(_ControlByName("filesList")), Listbox::ClassDescription(), ControlProperties("filesList"));
+    visible(std::type_identity<Listbox> {}, "filesList", true);
 
     {
         Ref<Object> o = __New(Window1_converterThread::ClassDescription());
@@ -205,32 +209,13 @@ void Window1::_CreateControls0()
         RuntimeAddEventHandler(*RuntimeCheckCast<Thread>(_ControlByName("converterThread")), Thread::RunEvent, d, AddHandler_Stub_0);
     }
 
-    auto labelSteps = [this](const char* name, bool textSize) {
-        if (textSize)
-            RuntimeCheckCast<Label>(_ControlByName(name))->SetTextSize(11);
-        RuntimeCheckCast<Label>(_ControlByName(name))->SetTextUnit(0);
-        auto l = RuntimeCheckCast<Label>(_ControlByName(name));
-        _SetProperties(*l, l->classInfo(), ControlProperties(name));
-    };
-    visible(Label::ClassDescription(), "Label1");
-    labelSteps("Label1", true);
-    visible(Label::ClassDescription(), "Label2");
-    labelSteps("Label2", false);
-    visible(Label::ClassDescription(), "Label3");
-    labelSteps("Label3", false);
-    visible(ShowURLText::ClassDescription(), "Label4");
-    RuntimeCheckCast<ShowURLText>(_ControlByName("Label4"))->SetTextUnit(0);
-    _SetProperties(*RuntimeCheckCast<ShowURLText>(_ControlByName("Label4")), ShowURLText::ClassDescription(), ControlProperties("Label4"));
-    visible(Label::ClassDescription(), "Label5");
-    labelSteps("Label5", false);
-
-    visible(PopupMenu::ClassDescription(), "modePop");
-    RuntimeCheckCast<PopupMenu>(_ControlByName("modePop"))->SetTextUnit(0);
-    _SetProperties(*RuntimeCheckCast<PopupMenu>(_ControlByName("modePop")), PopupMenu::ClassDescription(), ControlProperties("modePop"));
-
-    visible(PushButton::ClassDescription(), "againBut");
-    RuntimeCheckCast<PushButton>(_ControlByName("againBut"))->SetTextUnit(0);
-    _SetProperties(*RuntimeCheckCast<PushButton>(_ControlByName("againBut")), PushButton::ClassDescription(), ControlProperties("againBut"));
+    visible(std::type_identity<Label> {}, "Label1", true);
+    visible(std::type_identity<Label> {}, "Label2", false);
+    visible(std::type_identity<Label> {}, "Label3", false);
+    visible(std::type_identity<ShowURLText> {}, "Label4", false);
+    visible(std::type_identity<Label> {}, "Label5", false);
+    visible(std::type_identity<PopupMenu> {}, "modePop", false);
+    visible(std::type_identity<PushButton> {}, "againBut", false);
     Delegate::Method handler = [](Object& w, const Ref<Object>& s) {
         static_cast<Window1&>(w).againBut_Action(RuntimeCheckCast<PushButton>(s));
     };

@@ -19,7 +19,7 @@ Ref<BinaryStream> BinaryStream::Open(const Ref<FolderItem>& file, bool write)
 {
     if (!file)
         throw NilObjectException();
-    const std::string& path = file->NativePath();
+    const std::string& path = file->AbsolutePath();
 
     // Refuse anything but a regular file before opening it: opening a device
     // or a FIFO can block or have side effects.

@@ -1,8 +1,6 @@
 #include "framework/core/FolderItem.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <dirent.h>
 #include <sys/stat.h>

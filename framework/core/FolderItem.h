@@ -20,9 +20,8 @@ public:
 
     // The last component of the path ("/" for the root).
     std::string Name() const;
+    // The full path, as the bytes handed to the operating system.
     const std::string& AbsolutePath() const { return mPath; }
-    // The native path handed to the operating system.
-    const std::string& NativePath() const { return mPath; }
 
     bool Exists() const;
     // A folder, links not followed: a link to a folder is an alias, not a folder.

@@ -55,22 +55,15 @@ void _RuntimeSetExceptionHelper(ExceptionHelper helper)
 void RuntimeCallSystemCode(void (*routine)(void*), void* arg)
 {
     std::exception_ptr e;
-    if (sExceptionHelper) {
-        try {
+    try {
+        if (sExceptionHelper)
             e = sExceptionHelper(routine, arg);
-        } catch (const boost::context::detail::forced_unwind&) {
-            throw;
-        } catch (...) {
-            e = std::current_exception();
-        }
-    } else {
-        try {
+        else
             routine(arg);
-        } catch (const boost::context::detail::forced_unwind&) {
-            throw;
-        } catch (...) {
-            e = std::current_exception();
-        }
+    } catch (const boost::context::detail::forced_unwind&) {
+        throw;
+    } catch (...) {
+        e = std::current_exception();
     }
     if (e)
         _UnhandledException(e);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace fw {
@@ -37,6 +38,12 @@ void _RuntimeSetExceptionHelper(ExceptionHelper helper);
 // Calls routine(arg) through the registered helper (directly when none is
 // registered) and reports what comes back through _UnhandledException.
 void RuntimeCallSystemCode(void (*routine)(void*), void* arg);
+// The same for any callable.
+template<typename F>
+void RuntimeCallSystemCode(F&& f)
+{
+    RuntimeCallSystemCode([](void* p) { (*static_cast<std::remove_reference_t<F>*>(p))(); }, &f);
+}
 
 // The framework's report of an exception nobody handled: one line on stderr.
 void _UnhandledException(std::exception_ptr e);

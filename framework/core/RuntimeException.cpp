@@ -1,7 +1,6 @@
 #include "framework/core/RuntimeException.h"
 
 #include <cstdio>
-#include <typeinfo>
 
 namespace fw {
 

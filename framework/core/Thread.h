@@ -7,8 +7,6 @@
 
 namespace fw {
 
-void YieldPoint();
-
 // A cooperative thread: a fiber on the GUI thread that runs its Run event
 // and gives way only at yield points. Threads never run at the same time, so
 // nothing they share needs a lock.

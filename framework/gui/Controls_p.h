@@ -4,7 +4,6 @@
 
 #include "framework/gui/RectControl.h"
 
-#include <QFont>
 #include <QPointer>
 #include <QWidget>
 
@@ -26,11 +25,9 @@ struct RectControlPrivate {
     bool tabStop = false, visible = true, enabled = true;
     std::string helpTag;
 
-    void setBase(RectControl& c);
+    void setBase();
     void place(RectControl& c, int contentW, int contentH);
 };
 
-// Raises a control's event through the framework's exception handling.
-void CallControlEvent(RectControl& control, void (*fn)(RectControl&));
 
 }

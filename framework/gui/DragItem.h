@@ -17,8 +17,6 @@ public:
     // Moves to the next item; false at the end.
     bool NextItem();
 
-    std::size_t ItemCount() const { return mItems.size(); }
-
 private:
     Ref<fw::FolderItem> current() const { return mIndex < mItems.size() ? mItems[mIndex] : nullptr; }
     std::vector<Ref<fw::FolderItem>> mItems;

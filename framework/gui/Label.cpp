@@ -3,6 +3,7 @@
 #include "framework/core/Runtime.h"
 #include "framework/gui/Controls_p.h"
 #include "framework/gui/Window_p.h"
+#include "framework/gui/QtText_p.h"
 
 #include <QEnterEvent>
 #include <QLabel>
@@ -74,7 +75,7 @@ private:
     void call(F f)
     {
         Ref<Object> hold = mOwner->self();
-        RuntimeCallSystemCode([](void* p) { (*static_cast<F*>(p))(); }, &f);
+        RuntimeCallSystemCode(f);
     }
 
     Label* mOwner;
@@ -121,7 +122,7 @@ std::string Label::Text() const
 void Label::SetText(const std::string& v)
 {
     if (auto* l = native(*this))
-        l->setText(QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())));
+        l->setText(toQString(v));
 }
 
 std::int32_t Label::TextAlign() const

@@ -3,6 +3,7 @@
 #include "framework/core/RuntimeException.h"
 #include "framework/gui/Controls_p.h"
 #include "framework/gui/Window_p.h"
+#include "framework/gui/QtText_p.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -30,7 +31,7 @@ struct ListboxPrivate {
     bool hasHeading = false;
     std::int32_t selectionType = 0;
     class Model* model = nullptr;
-    class RowView* view = nullptr;
+    QPointer<class RowView> view; // the widget, gone with it
     QTimer* refresh = nullptr;
 
     std::int32_t rowCount() const { return static_cast<std::int32_t>(tags.size()); }
@@ -98,14 +99,14 @@ public:
         // Texts that are not UTF-8 (file names) show replacement characters;
         // the stored bytes stay exact.
         const std::string& s = d->cells[static_cast<std::size_t>(index.row()) * static_cast<std::size_t>(d->columns) + static_cast<std::size_t>(index.column())];
-        return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+        return toQString(s);
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
             || section >= static_cast<int>(d->headings.size()))
             return {};
-        return QString::fromUtf8(d->headings[static_cast<std::size_t>(section)].c_str());
+        return toQString(d->headings[static_cast<std::size_t>(section)]);
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override
     {
@@ -199,30 +200,36 @@ const ClassInfo& Listbox::ClassDescription()
         c.declaredEvents = { "Change", "CellClick", "DoubleClick", "HeaderPressed", "SortColumn" };
         auto b = [](const char* n, auto f) { return DeclareProperty<Listbox, bool>(n, "b", f); };
         auto i4 = [](const char* n, auto f) { return DeclareProperty<Listbox, std::int32_t>(n, "i4", f); };
-        auto view = [](Listbox& l) { return l.ld->view; };
+        // A view setting: applied to the list's view, when it has one.
+        auto onView = [b](const char* n, auto f) {
+            return b(n, [f](Listbox& l, bool v) {
+                if (l.ld->view)
+                    f(*l.ld->view, v);
+            });
+        };
         c.properties = {
-            b("Border", [view](Listbox& l, bool v) { view(l)->setFrameShape(v ? QFrame::StyledPanel : QFrame::NoFrame); }),
+            onView("Border", [](RowView& view, bool v) { view.setFrameShape(v ? QFrame::StyledPanel : QFrame::NoFrame); }),
             i4("ColumnCount", [](Listbox& l, std::int32_t v) { l.SetColumnCount(v); }),
             DeclareProperty<Listbox, std::string>("ColumnWidths", "s", [](Listbox& l, const std::string& v) { l.SetColumnWidths(v); }),
             b("HasHeading", [](Listbox& l, bool v) { l.SetHasHeading(v); }),
-            b("UseFocusRing", [view](Listbox& l, bool v) { view(l)->setAttribute(Qt::WA_MacShowFocusRect, v); }),
+            onView("UseFocusRing", [](RowView& view, bool v) { view.setAttribute(Qt::WA_MacShowFocusRect, v); }),
             DeclareProperty<Listbox, std::string>("InitialValue", "s", [](Listbox& l, const std::string& v) { l.SetInitialValue(v); }),
             // -1: no column is the sort column, and a heading click sorts nothing.
             i4("HeadingIndex", [](Listbox&, std::int32_t) { }),
-            b("ScrollBarHorizontal", [view](Listbox& l, bool v) { view(l)->setHorizontalScrollBarPolicy(v ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff); }),
-            b("ScrollBarVertical", [view](Listbox& l, bool v) { view(l)->setVerticalScrollBarPolicy(v ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff); }),
+            onView("ScrollBarHorizontal", [](RowView& view, bool v) { view.setHorizontalScrollBarPolicy(v ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff); }),
+            onView("ScrollBarVertical", [](RowView& view, bool v) { view.setVerticalScrollBarPolicy(v ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff); }),
             i4("GridLinesHorizontal", [](Listbox&, std::int32_t) { }),
             i4("GridLinesVertical", [](Listbox&, std::int32_t) { }),
             i4("DefaultRowHeight", [](Listbox&, std::int32_t) { }),
             i4("_ScrollWidth", [](Listbox&, std::int32_t) { }),
             b("Hierarchical", [](Listbox&, bool) { }),
-            b("EnableDrag", [view](Listbox& l, bool v) { view(l)->setDragEnabled(v); }),
+            onView("EnableDrag", [](RowView& view, bool v) { view.setDragEnabled(v); }),
             b("EnableDragReorder", [](Listbox&, bool) { }),
             b("RequiresSelection", [](Listbox&, bool) { }),
             i4("SelectionType", [](Listbox& l, std::int32_t v) { l.SetSelectionType(v); }),
-            b("ColumnsResizable", [view](Listbox& l, bool v) {
-                view(l)->horizontalHeader()->setSectionResizeMode(v ? QHeaderView::Interactive : QHeaderView::Fixed);
-                view(l)->horizontalHeader()->setStretchLastSection(true);
+            onView("ColumnsResizable", [](RowView& view, bool v) {
+                view.horizontalHeader()->setSectionResizeMode(v ? QHeaderView::Interactive : QHeaderView::Fixed);
+                view.horizontalHeader()->setStretchLastSection(true);
             }),
             b("AutoHideScrollbars", [](Listbox&, bool) { }),
         };
@@ -273,7 +280,7 @@ void* Listbox::createWidget(void* parent)
             else if (item == "EditCopy") {
                 std::string text = SelectedRowsText();
                 if (!text.empty())
-                    QApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+                    QApplication::clipboard()->setText(toQString(text));
             }
         },
     });

@@ -1,6 +1,7 @@
 #include "framework/gui/PopupMenu.h"
 
 #include "framework/gui/Controls_p.h"
+#include "framework/gui/QtText_p.h"
 
 #include <QComboBox>
 
@@ -59,7 +60,7 @@ void PopupMenu::SetInitialValue(const std::string& value)
     if (!c)
         return;
     c->clear();
-    for (const QString& item : QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())).split(QChar('\r')))
+    for (const QString& item : toQString(value).split(QChar('\r')))
         c->addItem(item);
 }
 

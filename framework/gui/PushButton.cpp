@@ -1,6 +1,8 @@
 #include "framework/gui/PushButton.h"
 
+#include "framework/core/Runtime.h"
 #include "framework/gui/Controls_p.h"
+#include "framework/gui/QtText_p.h"
 
 #include <QPushButton>
 
@@ -33,7 +35,8 @@ void* PushButton::createWidget(void* parent)
 {
     auto* b = new QPushButton(static_cast<QWidget*>(parent));
     QObject::connect(b, &QPushButton::clicked, [this] {
-        CallControlEvent(*this, [](RectControl& c) { c.RaiseEvent(ActionEvent); });
+        Ref<Object> hold = self();
+        RuntimeCallSystemCode([this] { RaiseEvent(ActionEvent); });
     });
     return b;
 }
@@ -52,7 +55,7 @@ std::string PushButton::Caption() const
 void PushButton::SetCaption(const std::string& v)
 {
     if (auto* b = button(*this))
-        b->setText(QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())));
+        b->setText(toQString(v));
 }
 
 bool PushButton::Default() const

@@ -4,8 +4,10 @@
 #include "framework/gui/Controls_p.h"
 #include "framework/gui/Window.h"
 #include "framework/gui/Window_p.h"
+#include "framework/gui/QtText_p.h"
 
 #include <QApplication>
+#include <QFont>
 #include <algorithm>
 #include <cmath>
 
@@ -71,7 +73,7 @@ void RectControl::Constructor()
     QWidget* parent = rd->window ? static_cast<QWidget*>(rd->window->nativeContent()) : nullptr;
     rd->widget = static_cast<QWidget*>(createWidget(parent));
     rd->widget->setFocusPolicy(rd->tabStop ? Qt::StrongFocus : Qt::NoFocus);
-    rd->setBase(*this);
+    rd->setBase();
     if (rd->window) {
         WeakRef<Object> weak = self();
         rd->window->addResizeListener([weak](std::int32_t w, std::int32_t h) {
@@ -97,7 +99,7 @@ double RectControl::LayoutScale() const
     return rd->window ? rd->window->LayoutScale() : 1.0;
 }
 
-void RectControlPrivate::setBase(RectControl&)
+void RectControlPrivate::setBase()
 {
     if (window) {
         baseW = window->contentPixelWidth();
@@ -139,10 +141,10 @@ std::int32_t RectControl::Width() const { return PixelsToUnits(rd->widget ? rd->
 std::int32_t RectControl::Height() const { return PixelsToUnits(rd->widget ? rd->widget->height() : rd->height, LayoutScale()); }
 
 // Setting a position re-bases the layout at the window's current size.
-void RectControl::SetLeft(std::int32_t v) { rd->left = UnitsToPixels(v, LayoutScale()); rd->setBase(*this); }
-void RectControl::SetTop(std::int32_t v) { rd->top = UnitsToPixels(v, LayoutScale()); rd->setBase(*this); }
-void RectControl::SetWidth(std::int32_t v) { rd->width = UnitsToPixels(v, LayoutScale()); rd->setBase(*this); }
-void RectControl::SetHeight(std::int32_t v) { rd->height = UnitsToPixels(v, LayoutScale()); rd->setBase(*this); }
+void RectControl::SetLeft(std::int32_t v) { rd->left = UnitsToPixels(v, LayoutScale()); rd->setBase(); }
+void RectControl::SetTop(std::int32_t v) { rd->top = UnitsToPixels(v, LayoutScale()); rd->setBase(); }
+void RectControl::SetWidth(std::int32_t v) { rd->width = UnitsToPixels(v, LayoutScale()); rd->setBase(); }
+void RectControl::SetHeight(std::int32_t v) { rd->height = UnitsToPixels(v, LayoutScale()); rd->setBase(); }
 
 bool RectControl::TabStop() const { return rd->tabStop; }
 void RectControl::SetTabStop(bool v)
@@ -173,7 +175,7 @@ void RectControl::SetHelpTag(const std::string& v)
 {
     rd->helpTag = v;
     if (rd->widget)
-        rd->widget->setToolTip(QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())));
+        rd->widget->setToolTip(toQString(v));
 }
 
 float RectControl::TextSize() const { return rd->textSize; }
@@ -195,7 +197,7 @@ void RectControl::applyFont()
         return;
     QFont f = QApplication::font();
     if (!rd->textFont.empty() && rd->textFont != "System" && rd->textFont != "SmallSystem")
-        f.setFamily(QString::fromUtf8(rd->textFont.c_str()));
+        f.setFamily(toQString(rd->textFont));
     if (rd->textSize > 0) {
         // Sizes are counted against a 13-point system font; the desktop's own
         // default size takes that place, so text keeps its proportion to the
@@ -225,20 +227,6 @@ void RectControl::applyFont()
     f.setItalic(rd->italic);
     f.setUnderline(rd->underline);
     rd->widget->setFont(f);
-}
-
-void CallControlEvent(RectControl& control, void (*fn)(RectControl&))
-{
-    struct Call {
-        RectControl* c;
-        void (*fn)(RectControl&);
-    } call { &control, fn };
-    Ref<Object> hold = control.self();
-    RuntimeCallSystemCode([](void* p) {
-        auto* c = static_cast<Call*>(p);
-        c->fn(*c->c);
-    },
-        &call);
 }
 
 }

@@ -1,4 +1,5 @@
 #include "framework/gui/SystemServices.h"
+#include "framework/gui/QtText_p.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -38,7 +39,7 @@ void ShowURL(const std::string& url)
         return;
     }
     // The address is one argument of the opener: it never meets a shell.
-    QProcess::startDetached(QStringLiteral("xdg-open"), { QString::fromUtf8(url.data(), static_cast<qsizetype>(url.size())) });
+    QProcess::startDetached(QStringLiteral("xdg-open"), { toQString(url) });
 }
 
 }

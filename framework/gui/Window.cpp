@@ -7,6 +7,7 @@
 #include "framework/gui/PushButton.h"
 #include "framework/gui/RectControl.h"
 #include "framework/gui/Window_p.h"
+#include "framework/gui/QtText_p.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
@@ -189,6 +190,10 @@ Window::Window()
 
 Window::~Window()
 {
+    // A control still held elsewhere must not reach a window that is gone.
+    for (auto& entry : d->controls)
+        if (auto* control = dynamic_cast<RectControl*>(entry.second.get()))
+            control->attachToWindow(nullptr);
     d->controls.clear();
     delete d->window;
 }
@@ -204,7 +209,10 @@ const ClassInfo& Window::ClassDescription()
         auto i4 = [](const char* name, auto f) { return DeclareProperty<Window, std::int32_t>(name, "i4", f); };
         auto b = [](const char* name, auto f) { return DeclareProperty<Window, bool>(name, "b", f); };
         c.properties = {
-            i4("Placement", [](Window& w, std::int32_t v) { w.d->placement = v; }),
+            // Placement, Frame, Composite, LiveResize and MacProcId name
+            // choices of another platform; a toolkit window has one kind,
+            // placed by the window manager and redrawn live.
+            i4("Placement", [](Window&, std::int32_t) { }),
             i4("Left", [](Window& w, std::int32_t v) { w.d->window->move(v, w.d->window->y()); }),
             i4("Top", [](Window& w, std::int32_t v) { w.d->window->move(w.d->window->x(), v); }),
             i4("Width", [](Window& w, std::int32_t v) { w.SetWidth(v); }),
@@ -213,15 +221,15 @@ const ClassInfo& Window::ClassDescription()
             i4("MinHeight", [](Window& w, std::int32_t v) { w.d->minHeight = UnitsToPixels(v, w.d->scale); w.d->applySizeLimits(); }),
             i4("MaxWidth", [](Window& w, std::int32_t v) { w.d->maxWidth = UnitsToPixels(v, w.d->scale); w.d->applySizeLimits(); }),
             i4("MaxHeight", [](Window& w, std::int32_t v) { w.d->maxHeight = UnitsToPixels(v, w.d->scale); w.d->applySizeLimits(); }),
-            i4("Frame", [](Window& w, std::int32_t v) { w.d->frame = v; }),
-            b("Composite", [](Window& w, bool v) { w.d->composite = v; }),
+            i4("Frame", [](Window&, std::int32_t) { }),
+            b("Composite", [](Window&, bool) { }),
             b("HasBackColor", [](Window& w, bool v) { w.d->hasBackColor = v; w.d->applyBackColor(); }),
             DeclareProperty<Window, Color>("BackColor", "c", [](Window& w, Color v) {
                 w.d->backColor = v;
                 w.d->applyBackColor();
             }),
             DeclareProperty<Window, std::string>("Title", "s", [](Window& w, const std::string& v) {
-                w.d->window->setWindowTitle(QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())));
+                w.d->window->setWindowTitle(toQString(v));
             }),
             DeclareProperty<Window, std::string>("Name", "s", [](Window&, const std::string&) { }),
             b("Visible", [](Window& w, bool v) {
@@ -233,10 +241,10 @@ const ClassInfo& Window::ClassDescription()
             b("MenuBarVisible", [](Window& w, bool v) { w.d->menuBarVisible = v; w.d->window->menuBar()->setVisible(v); }),
             b("CloseButton", [](Window& w, bool v) { w.d->closeButton = v; w.d->applyFlags(); }),
             b("Resizeable", [](Window& w, bool v) { w.d->resizeable = v; w.d->applySizeLimits(); }),
-            b("LiveResize", [](Window& w, bool v) { w.d->liveResize = v; }),
+            b("LiveResize", [](Window&, bool) { }),
             b("MaximizeButton", [](Window& w, bool v) { w.d->maximizeButton = v; w.d->applyFlags(); }),
             b("MinimizeButton", [](Window& w, bool v) { w.d->minimizeButton = v; w.d->applyFlags(); }),
-            i4("MacProcId", [](Window& w, std::int32_t v) { w.d->macProcId = v; }),
+            i4("MacProcId", [](Window&, std::int32_t) { }),
         };
     });
 }
@@ -327,27 +335,27 @@ void WindowPrivate::buildMenus()
                 menu->addSeparator();
                 continue;
             }
-            QString text = QString::fromUtf8(item->Text.c_str());
+            QString text = toQString(item->Text);
             if (item->Count() > 0) {
                 self(menu->addMenu(text), item, self);
                 continue;
             }
             QAction* a = menu->addAction(text);
-            a->setObjectName(QString::fromUtf8(item->Name.c_str()));
+            a->setObjectName(toQString(item->Name));
             actions.emplace_back(a, item);
             if (!item->KeyboardShortcut.empty())
-                a->setShortcut(QKeySequence(QString::fromStdString(NativeShortcutText(item->KeyboardShortcut))));
+                a->setShortcut(QKeySequence(toQString(NativeShortcutText(item->KeyboardShortcut))));
             WeakRef<MenuItem> weak = item;
             QObject::connect(a, &QAction::triggered, [weak] {
                 if (auto it = weak.lock())
-                    RuntimeCallSystemCode([](void* p) { static_cast<MenuItem*>(p)->Action(); }, it.get());
+                    RuntimeCallSystemCode([&it] { it->Action(); });
             });
         }
     };
     for (std::int32_t i = 0; i < menuBar->Count(); ++i) {
         Ref<MenuItem> top = menuBar->Item(i);
-        QMenu* menu = bar->addMenu(QString::fromUtf8(top->Text.c_str()));
-        menu->setObjectName(QString::fromUtf8(top->Name.c_str()));
+        QMenu* menu = bar->addMenu(toQString(top->Text));
+        menu->setObjectName(toQString(top->Name));
         addItems(menu, top, addItems);
     }
     updateMenuStates();
@@ -503,17 +511,8 @@ void* Window::nativeWindow() const { return d->window; }
 
 void Window::deliverDrop(const Ref<DragItem>& items, std::int32_t action)
 {
-    struct Call {
-        Window* w;
-        Ref<DragItem> items;
-        std::int32_t action;
-    } call { this, items, action };
     Ref<Object> hold = self();
-    RuntimeCallSystemCode([](void* p) {
-        auto* c = static_cast<Call*>(p);
-        c->w->Event_DropObject(c->items, c->action);
-    },
-        &call);
+    RuntimeCallSystemCode([&] { Event_DropObject(items, action); });
 }
 
 void Window::contentResized()

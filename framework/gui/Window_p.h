@@ -29,10 +29,9 @@ struct WindowPrivate {
     std::vector<std::pair<std::string, Ref<Object>>> controls;
     std::vector<std::function<void(std::int32_t, std::int32_t)>> resizeListeners;
 
-    std::int32_t placement = 0, frame = 0, macProcId = 0;
     std::int32_t minWidth = 64, minHeight = 64, maxWidth = 32000, maxHeight = 32000;
-    bool composite = false, hasBackColor = false, visible = true, fullScreen = false;
-    bool menuBarVisible = true, closeButton = true, resizeable = true, liveResize = true;
+    bool hasBackColor = false, visible = true, fullScreen = false;
+    bool menuBarVisible = true, closeButton = true, resizeable = true;
     bool maximizeButton = true, minimizeButton = true;
     Color backColor { 255, 255, 255 };
     // Pixels per layout unit; the limits and wantW/wantH are in pixels.
@@ -67,8 +66,5 @@ struct EditHandler {
 };
 void RegisterEditHandler(QWidget* widget, EditHandler handler);
 void UnregisterEditHandler(QWidget* widget);
-
-// The window that owns a widget's control registry, for the toolkit layer.
-Window* WindowOfWidget(QWidget* widget);
 
 }
