@@ -22,6 +22,7 @@
 //                              tree, per listed row
 
 #include "app/Startup.h"
+#include "bench/support/Measure.h"
 #include "bench/support/RealisticDng.h"
 #include "app/Window1.h"
 #include "framework/core/FolderItem.h"
@@ -54,20 +55,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t HeaderWindow = 1024;
+using benchsupport::HeaderWindow;
+using benchsupport::median;
 constexpr long FilesPerFolder = 100;
 constexpr int Fanout = 10;
 
 double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 int fail(const std::string& what)
@@ -78,15 +73,11 @@ int fail(const std::string& what)
 
 using benchdng::dngHead;
 
-// The offset of the byte that a patch to 1.1.0.0 changes.
+// The offset of the byte that a patch to 1.1.0.0 changes, or 0.
 std::size_t patchedByte(const std::string& head)
 {
-    auto at16 = [&](std::size_t at) { return unsigned(std::uint8_t(head[at])) | unsigned(std::uint8_t(head[at + 1])) << 8; };
-    unsigned entries = at16(8);
-    for (unsigned k = 0; k < entries; ++k)
-        if (at16(10 + 12 * k) == 0xC613)
-            return 10 + 12 * k + 9;
-    return 0;
+    long k = benchsupport::versionEntryIndex(head);
+    return k < 0 ? 0 : static_cast<std::size_t>(10 + 12 * k + 9);
 }
 
 // ---- The tree ----
@@ -181,7 +172,6 @@ long floorWalk(const std::string& dir)
     if (!d)
         return -1;
     long done = 0;
-    char buf[HeaderWindow];
     while (dirent* e = ::readdir(d)) {
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
             continue;
@@ -197,12 +187,7 @@ long floorWalk(const std::string& dir)
             }
             done += sub;
         } else if (S_ISREG(st.st_mode) && endsInDng(e->d_name)) {
-            int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-            bool ok = fd >= 0 && ::pread(fd, buf, HeaderWindow, 0) == static_cast<ssize_t>(HeaderWindow)
-                && ::pwrite(fd, buf, HeaderWindow, 0) == static_cast<ssize_t>(HeaderWindow);
-            if (fd >= 0)
-                ::close(fd);
-            if (!ok) {
+            if (!benchsupport::floorTouch(path)) {
                 done = -1;
                 break;
             }
@@ -357,17 +342,6 @@ bool runApp(const std::string& self, const Tree& tree, AppResult& r)
         && r.rows == static_cast<long>(tree.files.size());
 }
 
-// The trees go when the run ends, however it ends.
-struct Folder {
-    std::string path;
-    ~Folder()
-    {
-        std::error_code ec;
-        if (!path.empty())
-            std::filesystem::remove_all(path, ec);
-    }
-};
-
 }
 
 int main(int argc, char** argv)
@@ -387,11 +361,10 @@ int main(int argc, char** argv)
     }
     std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
 
-    Folder folder;
-    std::string pattern = (std::filesystem::temp_directory_path() / "velmorra-e2e-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        return fail("cannot make a folder: " + pattern);
-    folder.path = pattern;
+    // The trees go when the run ends, however it ends.
+    benchsupport::ScratchFolder folder("velmorra-e2e");
+    if (folder.path.empty())
+        return fail("cannot make a folder under " + std::filesystem::temp_directory_path().string());
 
     struct Size {
         long n;

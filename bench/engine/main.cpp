@@ -7,6 +7,7 @@
 // converts the files one by one, with a yield point after each, driven by the
 // scheduler in time slices. The last line is the median engine/floor ratio.
 
+#include "bench/support/Measure.h"
 #include "bench/support/RealisticDng.h"
 #include "dngpatch/convertFile.h"
 #include "framework/core/FolderItem.h"
@@ -31,7 +32,8 @@ using benchdng::dngHead;
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t HeaderWindow = 1024;
+using benchsupport::HeaderWindow;
+using benchsupport::median;
 constexpr int Rounds = 7;
 
 // ---- The two loops under test ----
@@ -62,17 +64,9 @@ private:
 
 bool floorPass(const std::vector<std::string>& paths)
 {
-    char buf[HeaderWindow];
-    for (const std::string& p : paths) {
-        int fd = ::open(p.c_str(), O_RDWR | O_CLOEXEC);
-        if (fd < 0)
+    for (const std::string& p : paths)
+        if (!benchsupport::floorTouch(p))
             return false;
-        bool ok = ::pread(fd, buf, HeaderWindow, 0) == static_cast<ssize_t>(HeaderWindow)
-            && ::pwrite(fd, buf, HeaderWindow, 0) == static_cast<ssize_t>(HeaderWindow);
-        ::close(fd);
-        if (!ok)
-            return false;
-    }
     return true;
 }
 
@@ -82,24 +76,6 @@ double seconds(const std::function<void()>& f)
     f();
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-// The folder and every file in it go when the run ends, however it ends.
-struct Folder {
-    std::string path;
-    ~Folder()
-    {
-        std::error_code ec;
-        if (!path.empty())
-            std::filesystem::remove_all(path, ec);
-    }
-};
 
 int fail(const char* what, const std::string& detail)
 {
@@ -119,11 +95,10 @@ int main(int argc, char** argv)
             return fail("not a file count", argv[1]);
     }
 
-    Folder folder;
-    std::string pattern = (std::filesystem::temp_directory_path() / "velmorra-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        return fail("cannot make a folder", pattern);
-    folder.path = pattern;
+    // The folder and every file in it go when the run ends, however it ends.
+    benchsupport::ScratchFolder folder("velmorra-bench");
+    if (folder.path.empty())
+        return fail("cannot make a folder under", std::filesystem::temp_directory_path().string());
 
     std::vector<std::string> paths;
     std::vector<std::string> headers; // each file's first 1024 bytes
@@ -155,12 +130,9 @@ int main(int argc, char** argv)
     };
 
     const std::string& h = headers.front();
-    auto at16 = [&](std::size_t at) { return unsigned(std::uint8_t(h[at])) | unsigned(std::uint8_t(h[at + 1])) << 8; };
-    unsigned entries = at16(8), versionEntry = 0;
-    while (versionEntry < entries && at16(10 + 12 * versionEntry) != 0xC613)
-        ++versionEntry;
-    std::printf("bench_engine: %ld files of a few MB, %u IFD0 entries, DNGBackwardVersion at entry %u\n", n, entries,
-        versionEntry);
+    unsigned entries = unsigned(std::uint8_t(h[8])) | unsigned(std::uint8_t(h[9])) << 8;
+    std::printf("bench_engine: %ld files of a few MB, %u IFD0 entries, DNGBackwardVersion at entry %ld\n", n, entries,
+        benchsupport::versionEntryIndex(h));
     std::vector<double> floorRates, engineRates, ratios;
     std::vector<std::string> results(files.size());
     for (int round = 1; round <= Rounds; ++round) {
