@@ -7,7 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libboost-context-dev)
-TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev)
+# The GUI tests measure text in the fonts desktops use: Debian's default,
+# KDE Plasma's and GNOME's.
+TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-noto-core fonts-cantarell)
 # The link label opens its address with the desktop's opener.
 RUN_PACKAGES=(xdg-utils)
 
@@ -28,6 +30,15 @@ install_missing() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
+# Without a runtime folder (root, CI) Qt makes one under /tmp, says so on
+# stderr and leaves it behind: give it one in the build tree instead.
+use_runtime_dir() {
+    if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+        export XDG_RUNTIME_DIR=$PWD/build/runtime
+        mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+    fi
+}
+
 configure() {
     local dir=$1; shift
     cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
@@ -44,16 +55,13 @@ run)
     install_missing "to build and run Velmorra" "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}"
     configure build/app -DCMAKE_BUILD_TYPE=Release -DVELMORRA_TESTS=OFF -DVELMORRA_BENCH=OFF
     cmake --build build/app --target velmorra
+    use_runtime_dir
     exec build/app/app/velmorra
     ;;
 test)
     install_missing "to build and test Velmorra" "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     export QT_QPA_PLATFORM=offscreen
-    # Without a runtime folder (root, CI) Qt makes one under /tmp and leaves it.
-    if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
-        export XDG_RUNTIME_DIR=$PWD/build/runtime
-        mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-    fi
+    use_runtime_dir
     jobs=$(nproc)
 
     echo "== Tests"

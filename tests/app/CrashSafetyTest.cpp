@@ -101,7 +101,7 @@ TEST(CrashSafety, KilledMidRunLeavesEveryFileWholeOrPatched)
 
 TEST(CrashSafety, QuitWhileTheWorkerRunsEndsPromptlyWithStatusZero)
 {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    testsupport::UseTestDisplay();
     Tree tree(3000);
     SetStartupObserver([&tree] {
         testsupport::FailAndQuitAfter(60000);

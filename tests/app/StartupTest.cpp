@@ -37,7 +37,7 @@ TEST(Startup, OpensTheMainWindow)
 // The whole main routine: start-up, Quit chosen from the File menu, shut-down.
 TEST(Startup, QuitFromTheFileMenuEndsWithStatusZeroAndReleasesInOrder)
 {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    testsupport::UseTestDisplay();
     fw::SetStartupObserver([] {
         testsupport::FailAndQuitAfter(30000);
         QTimer::singleShot(50, [] {
@@ -60,7 +60,7 @@ TEST(Startup, QuitFromTheFileMenuEndsWithStatusZeroAndReleasesInOrder)
 // through the same shut-down as Quit.
 TEST(Startup, ClosingTheWindowEndsTheApplication)
 {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    testsupport::UseTestDisplay();
     fw::SetStartupObserver([] {
         testsupport::FailAndQuitAfter(30000);
         QTimer::singleShot(50, [] {
@@ -90,7 +90,7 @@ void startupThatFailsBeforeTheWindow()
 // quit takes, instead of running unseen for ever.
 TEST(Startup, StartUpThatOpensNoWindowEndsWithAFailingStatus)
 {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    testsupport::UseTestDisplay();
     fw::RuntimeInit();
     pct_initialize();
     fw::_RuntimeSetExceptionHelper(&_CallFunctionWithExceptionHandling);
@@ -114,7 +114,7 @@ TEST(Startup, StartUpThatOpensNoWindowEndsWithAFailingStatus)
 // the module-level objects still stand, and they are released in order.
 TEST(Startup, ExceptionOutOfTheEventLoopShutsDownAsAQuit)
 {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    testsupport::UseTestDisplay();
     struct Seen {
         bool started = false, unwound = false, barStillThere = false;
     };

@@ -16,9 +16,29 @@
 
 namespace testsupport {
 
-AppHarness::AppHarness()
+void UseTestDisplay()
 {
-    start();
+    ::setenv("QT_QPA_PLATFORM", "offscreen:configfile=" VELMORRA_TEST_SUPPORT_DIR "/offscreen.json", 1);
+    // Read once, when the toolkit first asks for a font; in a process that
+    // starts the toolkit again it is the same file.
+    ::setenv("FONTCONFIG_FILE", VELMORRA_TEST_SUPPORT_DIR "/fonts.conf", 1);
+}
+
+QFont DesktopFont(const QString& family, double points)
+{
+    QFont f(family);
+    f.setPointSizeF(points);
+    return f;
+}
+
+QFont ReferenceDesktopFont()
+{
+    return DesktopFont(QStringLiteral("DejaVu Sans"), 9);
+}
+
+AppHarness::AppHarness()
+    : AppHarness(ReferenceDesktopFont())
+{
 }
 
 AppHarness::AppHarness(const QFont& desktopFont)
@@ -31,7 +51,7 @@ AppHarness::AppHarness(const QFont& desktopFont)
 
 void AppHarness::start()
 {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    UseTestDisplay();
     fw::SetBeepHandler([this] { ++beeps; });
     fw::SetShowURLHandler([this](const std::string& url) { openedURLs.push_back(url); });
     fw::RuntimeInit();

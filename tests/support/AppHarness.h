@@ -10,13 +10,27 @@
 
 namespace testsupport {
 
-// Starts the real application on Qt's offscreen platform: the run-time, the
-// class descriptions, the exception helper and the framework's initialisation
-// with the real start-up routine, everything the main routine does before its
+// The display every GUI test runs on, the same on any machine: Qt's offscreen
+// platform with one 1280 x 800 screen at 96 dpi, and the tests' own font
+// configuration, in which sans-serif is DejaVu Sans and only Debian's font
+// folders are read. Takes effect for a toolkit started after the call.
+void UseTestDisplay();
+
+// The desktop font that the tests' exact sizes hold for: DejaVu Sans at
+// 9 points, the font the layout was drawn for.
+QFont ReferenceDesktopFont();
+// A desktop font of that family and size, which the test's machine must
+// have (the test command installs it).
+QFont DesktopFont(const QString& family, double points);
+
+// Starts the real application on the test display: the run-time, the class
+// descriptions, the exception helper and the framework's initialisation with
+// the real start-up routine, everything the main routine does before its
 // event loop. The test then drives events itself; the destructor runs the
-// real shut-down. One per process (ctest runs every test in its own).
+// real shut-down.
 class AppHarness {
 public:
+    // On a desktop whose font is the reference font.
     AppHarness();
     // The same on a desktop whose font is desktopFont.
     explicit AppHarness(const QFont& desktopFont);
