@@ -298,6 +298,11 @@ void UnregisterEditHandler(QWidget* widget)
     state().editHandlers.erase(widget);
 }
 
+bool HasEditHandler(const QWidget* widget)
+{
+    return state().editHandlers.count(const_cast<QWidget*>(widget)) > 0;
+}
+
 // The edit handler of the focused control, or of the nearest of its parents
 // that has one.
 static const EditHandler* focusedEditHandler()

@@ -44,6 +44,10 @@ struct ListboxPrivate {
 class RowView : public QTableView {
 public:
     using QTableView::QTableView;
+    // The list object may outlive its view (whoever holds the list keeps it
+    // past its window's widgets): the Edit handler goes with the view, or a
+    // widget made later at the same address would find it.
+    ~RowView() override { UnregisterEditHandler(this); }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override
@@ -185,10 +189,9 @@ Listbox::Listbox()
 
 Listbox::~Listbox()
 {
-    if (ld->view)
-        UnregisterEditHandler(ld->view);
     delete ld->refresh;
-    // The view goes with the widget; the model after it.
+    // The view, and with it its Edit handler, goes with the widget; the
+    // model after it.
     delete rd->widget.data();
     delete ld->model;
 }
@@ -266,19 +269,27 @@ void* Listbox::createWidget(void* parent)
     ld->refresh->setSingleShot(true);
     ld->refresh->setInterval(RefreshMs);
     QObject::connect(ld->refresh, &QTimer::timeout, [d = ld.get()] { d->model->sync(); });
+    // The handler reaches the list only while it lives and has its view.
+    WeakRef<Listbox> weak = std::static_pointer_cast<Listbox>(self());
     RegisterEditHandler(v, {
-        [this](const std::string& item) {
+        [weak](const std::string& item) {
+            auto list = weak.lock();
+            if (!list || !list->ld->view)
+                return false;
             if (item == "EditSelectAll")
-                return ListCount() > 0;
+                return list->ListCount() > 0;
             if (item == "EditCopy")
-                return ld->view->selectionModel() && ld->view->selectionModel()->hasSelection();
+                return list->ld->view->selectionModel() && list->ld->view->selectionModel()->hasSelection();
             return false;
         },
-        [this](const std::string& item) {
+        [weak](const std::string& item) {
+            auto list = weak.lock();
+            if (!list || !list->ld->view)
+                return;
             if (item == "EditSelectAll")
-                SelectAll();
+                list->SelectAll();
             else if (item == "EditCopy") {
-                std::string text = SelectedRowsText();
+                std::string text = list->SelectedRowsText();
                 if (!text.empty())
                     QApplication::clipboard()->setText(toQString(text));
             }

@@ -15,6 +15,8 @@ public:
 
     std::string Caption() const;
     void SetCaption(const std::string&);
+    // The button that Return and Enter press. The program's own setting:
+    // focus moving in the window never changes it.
     bool Default() const;
     void SetDefault(bool);
     bool Cancel = false;
@@ -25,6 +27,9 @@ public:
 
 protected:
     void* createWidget(void* parent) override;
+
+private:
+    bool mDefault = false;
 };
 
 }

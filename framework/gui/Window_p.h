@@ -66,5 +66,8 @@ struct EditHandler {
 };
 void RegisterEditHandler(QWidget* widget, EditHandler handler);
 void UnregisterEditHandler(QWidget* widget);
+// Whether a handler is registered under that address; the widget is not
+// touched, so a dead widget's address may be asked about.
+bool HasEditHandler(const QWidget* widget);
 
 }

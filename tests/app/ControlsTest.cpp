@@ -13,14 +13,19 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QTableView>
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 
@@ -623,6 +628,155 @@ TEST(Controls, ReturnPressesTheDefaultButton)
     probe->actionCalls.clear();
     QTest::keyClick(list, Qt::Key_Return, Qt::ShiftModifier);
     EXPECT_TRUE(probe->actionCalls.empty()) << "Shift+Return is not Return";
+    probe->Close();
+}
+
+// Wherever the focus has been, "Again" stays the window's default button:
+// it keeps Qt's default frame, and Return and Enter press it. Left to
+// itself, Qt takes the default role from a push button outside a dialog
+// as soon as that button loses the focus. The moves are one walk through
+// the window, each from where the one before it left the focus.
+TEST(Controls, DefaultButtonStaysDefaultWhereverTheFocusHasBeen)
+{
+    testsupport::AppHarness app;
+    auto probe = fw::make<ProbeWindow>();
+    probe->Constructor();
+    auto button = probe->againBut();
+    auto* top = static_cast<QWidget*>(probe->nativeWindow());
+    auto* list = static_cast<QAbstractScrollArea*>(probe->filesList()->nativeWidget());
+    auto* pop = static_cast<QComboBox*>(probe->modePop()->nativeWidget());
+    auto* buttonWidget = static_cast<QPushButton*>(button->nativeWidget());
+    top->activateWindow();
+    ASSERT_TRUE(app.runUntil([&] { return QApplication::activeWindow() == top; }, 2000));
+
+    auto type = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_TRUE(focused);
+        QTest::keyClick(focused, k, m);
+    };
+    auto choose = [&](Qt::Key k) {
+        int before = pop->currentIndex();
+        type(Qt::Key_F4); // opens the popup's list
+        ASSERT_TRUE(app.runUntil([&] { return pop->view()->isVisible(); }, 2000));
+        QTest::keyClick(pop->view(), k);
+        QTest::keyClick(pop->view(), Qt::Key_Return);
+        ASSERT_TRUE(app.runUntil([&] { return !pop->view()->isVisible(); }, 2000));
+        EXPECT_NE(pop->currentIndex(), before) << "no item was chosen";
+    };
+
+    struct Move {
+        const char* how;
+        std::function<void()> run;
+        QWidget* endsOn;
+        std::size_t pressesOnTheWay; // a click on the button presses it
+    };
+    const Move walk[] = {
+        { "nothing moved yet", [] { }, list, 0 },
+        { "Tab through every control, round to the list", [&] { for (int i = 0; i < 3; ++i) type(Qt::Key_Tab); }, list, 0 },
+        { "Shift+Tab through every control", [&] { for (int i = 0; i < 3; ++i) type(Qt::Key_Backtab, Qt::ShiftModifier); }, list, 0 },
+        { "a click on the button", [&] { QTest::mouseClick(buttonWidget, Qt::LeftButton); }, buttonWidget, 1 },
+        { "Tab from the button to the popup", [&] { type(Qt::Key_Tab); }, pop, 0 },
+        { "the popup's next item chosen with the keyboard", [&] { choose(Qt::Key_Down); }, pop, 0 },
+        { "the popup stepped back with an arrow key", [&] { type(Qt::Key_Up); }, pop, 0 },
+        { "back to the list by a click", [&] { QTest::mouseClick(list->viewport(), Qt::LeftButton); }, list, 0 },
+        { "a click on the button, then Tab on round to the list", [&] {
+             QTest::mouseClick(buttonWidget, Qt::LeftButton);
+             for (int i = 0; i < 2; ++i)
+                 type(Qt::Key_Tab);
+         }, list, 1 },
+    };
+    list->setFocus(Qt::OtherFocusReason);
+    for (const Move& move : walk) {
+        SCOPED_TRACE(move.how);
+        probe->actionCalls.clear();
+        move.run();
+        EXPECT_EQ(probe->actionCalls.size(), move.pressesOnTheWay);
+        ASSERT_EQ(QApplication::focusWidget(), move.endsOn);
+        EXPECT_TRUE(buttonWidget->isDefault()) << "the default frame is gone";
+        EXPECT_TRUE(button->Default());
+        // Neither key moves the focus: both are typed where the move ended.
+        for (Qt::Key key : { Qt::Key_Return, Qt::Key_Enter }) {
+            SCOPED_TRACE(key == Qt::Key_Return ? "Return" : "Enter");
+            probe->actionCalls.clear();
+            type(key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            ASSERT_EQ(probe->actionCalls.size(), 1u);
+            EXPECT_EQ(probe->actionCalls[0].sender, fw::Ref<fw::Object>(button));
+            EXPECT_TRUE(buttonWidget->isDefault());
+            EXPECT_EQ(QApplication::focusWidget(), move.endsOn);
+        }
+    }
+    probe->Close();
+}
+
+// Only the program makes a button the default one. Another button that
+// takes the focus does not take the default frame, and Return there still
+// presses the button that shows it; Space presses the focused one.
+TEST(Controls, OnlyTheProgramMovesTheDefaultRole)
+{
+    testsupport::AppHarness app;
+    auto probe = fw::make<ProbeWindow>();
+    probe->Constructor();
+    auto again = probe->againBut();
+    auto other = fw::RuntimeCheckCast<fw::PushButton>(probe->__New(fw::PushButton::ClassDescription()));
+    ASSERT_TRUE(other);
+    other->Constructor();
+    probe->_AddControl(other, "other");
+    other->SetCaption("Other");
+    other->SetTabStop(true);
+    auto* top = static_cast<QWidget*>(probe->nativeWindow());
+    auto* againWidget = static_cast<QPushButton*>(again->nativeWidget());
+    auto* otherWidget = static_cast<QPushButton*>(other->nativeWidget());
+    auto* list = static_cast<QWidget*>(probe->filesList()->nativeWidget());
+    int otherPresses = 0;
+    QObject::connect(otherWidget, &QPushButton::clicked, [&] { ++otherPresses; });
+    top->activateWindow();
+    ASSERT_TRUE(app.runUntil([&] { return QApplication::activeWindow() == top; }, 2000));
+
+    EXPECT_FALSE(other->Default());
+    struct Case {
+        const char* situation;
+        QWidget* focus;
+        Qt::Key key;
+        std::size_t againPresses;
+        int otherPresses;
+    };
+    const Case cases[] = {
+        { "Return on the other button", otherWidget, Qt::Key_Return, 1, 0 },
+        { "Enter on the other button", otherWidget, Qt::Key_Enter, 1, 0 },
+        { "Space on the other button", otherWidget, Qt::Key_Space, 0, 1 },
+        { "Return on the list after the other button", list, Qt::Key_Return, 1, 0 },
+        { "Space on the default button", againWidget, Qt::Key_Space, 1, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.situation);
+        c.focus->setFocus(Qt::TabFocusReason);
+        ASSERT_EQ(QApplication::focusWidget(), c.focus);
+        probe->actionCalls.clear();
+        otherPresses = 0;
+        QTest::keyClick(c.focus, c.key, c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_EQ(probe->actionCalls.size(), c.againPresses);
+        EXPECT_EQ(otherPresses, c.otherPresses);
+        EXPECT_TRUE(againWidget->isDefault());
+        EXPECT_FALSE(otherWidget->isDefault());
+        EXPECT_TRUE(again->Default());
+        EXPECT_FALSE(other->Default());
+    }
+
+    // The program hands the role over; focus changes keep it where it went.
+    again->SetDefault(false);
+    other->SetDefault(true);
+    for (QWidget* focus : { static_cast<QWidget*>(againWidget), list, static_cast<QWidget*>(otherWidget), list }) {
+        focus->setFocus(Qt::TabFocusReason);
+        EXPECT_FALSE(again->Default());
+        EXPECT_FALSE(againWidget->isDefault());
+        EXPECT_TRUE(other->Default());
+        EXPECT_TRUE(otherWidget->isDefault());
+    }
+    probe->actionCalls.clear();
+    otherPresses = 0;
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_TRUE(probe->actionCalls.empty());
+    EXPECT_EQ(otherPresses, 1);
     probe->Close();
 }
 
