@@ -62,7 +62,11 @@ void runSlice()
 // guarded. It is recursive because passing a message on may log again.
 std::recursive_mutex sMessageLock;
 QtMessageHandler sQtHandler = nullptr; // the one ours replaced: Qt's own
-bool sToolkitStarted = false;
+// Messages are held only while the toolkit starts. Once it is torn down, a
+// message that another thread had already sent on its way to ours is passed
+// on to the handler put back, not held for a start that never comes.
+enum class ToolkitState { Down, Starting, Started };
+ToolkitState sToolkitState = ToolkitState::Down;
 
 // What Qt says while it starts is held back, so that when it cannot start
 // the one line below says why without the trail that led there. Qt's
@@ -77,15 +81,10 @@ struct HeldMessage {
 };
 std::vector<HeldMessage> sHeldMessages;
 
-void passOn(QtMsgType type, const QMessageLogContext& context, const QString& msg)
+void passOn(QtMessageHandler handler, QtMsgType type, const QMessageLogContext& context, const QString& msg)
 {
     // Qt's logging rules (QT_LOGGING_RULES, qtlogging.ini) have already
     // decided that this message is wanted; printing it is Qt's business.
-    QtMessageHandler handler;
-    {
-        std::lock_guard lock(sMessageLock);
-        handler = sQtHandler;
-    }
     if (handler) {
         handler(type, context, msg);
         return;
@@ -175,20 +174,24 @@ void messageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
 {
     if (type == QtFatalMsg)
         failToStart(msg);
+    QtMessageHandler handler;
     {
+        // The handler to pass on to is read with the flag: tear-down on the
+        // main thread may put it back at any moment.
         std::lock_guard lock(sMessageLock);
-        if (!sToolkitStarted) {
+        if (sToolkitState == ToolkitState::Starting) {
             sHeldMessages.push_back({ type, context.file, context.line, context.function, context.category, msg });
             return;
         }
+        handler = sQtHandler;
     }
-    passOn(type, context, msg);
+    passOn(handler, type, context, msg);
 }
 
 void installMessageHandler()
 {
     std::lock_guard lock(sMessageLock);
-    sToolkitStarted = false;
+    sToolkitState = ToolkitState::Starting;
     sHeldMessages.clear();
     QtMessageHandler previous = qInstallMessageHandler(messageHandler);
     // Ours is never passed on to itself: that would call it for ever.
@@ -201,10 +204,10 @@ void toolkitStarted()
     // Held under the lock, so that a message from another thread waits and
     // comes after the ones held before it.
     std::lock_guard lock(sMessageLock);
-    sToolkitStarted = true;
+    sToolkitState = ToolkitState::Started;
     for (const HeldMessage& m : std::exchange(sHeldMessages, {})) {
         const QMessageLogContext context(m.file, m.line, m.function, m.category);
-        passOn(m.type, context, m.text);
+        passOn(sQtHandler, m.type, context, m.text);
     }
 }
 
@@ -215,8 +218,7 @@ void removeMessageHandler()
 {
     std::lock_guard lock(sMessageLock);
     qInstallMessageHandler(sQtHandler);
-    sQtHandler = nullptr;
-    sToolkitStarted = false;
+    sToolkitState = ToolkitState::Down;
     sHeldMessages.clear();
 }
 
