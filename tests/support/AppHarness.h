@@ -14,7 +14,7 @@ namespace testsupport {
 // class descriptions, the exception helper and the framework's initialisation
 // with the real start-up routine, everything the main routine does before its
 // event loop. The test then drives events itself; the destructor runs the
-// real shut-down. One per process (ctest runs every test in its own).
+// real shut-down. One at a time; one process may make many, one after another.
 class AppHarness {
 public:
     AppHarness();
