@@ -95,12 +95,23 @@ void Thread::Run()
         throw ThreadAlreadyRunningException();
     std::size_t stack = StackSize > 0 ? static_cast<std::size_t>(StackSize) : DefaultStackSize;
     mFinished = false;
+    mEntered = false;
+    mDiscarding = false;
     mFake = nullptr;
     mFiber = ctx::fiber(std::allocator_arg, RecordingStack { ctx::protected_fixedsize_stack(stack), &mStack.bottom, &mStack.size },
         [this](ctx::fiber&& caller) {
             annotateEntered();
+            mEntered = true;
             mCaller = std::move(caller);
-            body();
+            try {
+                if (!mDiscarding)
+                    body();
+            } catch (const ctx::detail::forced_unwind&) {
+                // Discarded at a yield point: the stack has unwound, and
+                // Boost switches back to the discarding side from here.
+                annotateLeave(true);
+                throw;
+            }
             mFinished = true;
             annotateLeave(true);
             return std::move(mCaller);
@@ -143,7 +154,15 @@ void Thread::resume()
 void Thread::suspend()
 {
     annotateLeave(false);
-    mCaller = std::move(mCaller).resume();
+    try {
+        mCaller = std::move(mCaller).resume();
+    } catch (const ctx::detail::forced_unwind&) {
+        // Discarded: the switch back onto this stack came all the same, to
+        // unwind it. Left untold, the sanitizer takes the discarding side's
+        // stack for this one from then on, long after the fiber is gone.
+        annotateEntered();
+        throw;
+    }
     annotateEntered();
 }
 
@@ -151,6 +170,15 @@ void Thread::discardFiber()
 {
     if (!mFiber)
         return;
+    if (!mEntered) {
+        // Never entered, it has no frames of ours to unwind: it is entered
+        // and ends at once, so every switch is one the sanitizer is told of.
+        mDiscarding = true;
+        resume();
+        mFiber = {};
+        mRunning = false;
+        return;
+    }
     // Destroying a suspended fiber unwinds its stack on that stack.
     void* fake = nullptr;
     annotateEnter(&fake);
