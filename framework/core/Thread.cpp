@@ -7,6 +7,7 @@
 #include <boost/context/protected_fixedsize_stack.hpp>
 
 #if defined(VELMORRA_ASAN)
+#    include <sanitizer/asan_interface.h>
 #    include <sanitizer/common_interface_defs.h>
 #endif
 
@@ -50,7 +51,17 @@ struct RecordingStack {
         *size = sc.size;
         return sc;
     }
-    void deallocate(ctx::stack_context& sc) noexcept { inner.deallocate(sc); }
+    void deallocate(ctx::stack_context& sc) noexcept
+    {
+#if defined(VELMORRA_ASAN)
+        // The sanitizer keeps the marks of the frames that lived here (an
+        // unwound frame never clears its own); the pages go back to the
+        // system and may come back as any mapping, a font file say, whose
+        // reads it would then report as stack errors.
+        __asan_unpoison_memory_region(static_cast<char*>(sc.sp) - sc.size, sc.size);
+#endif
+        inner.deallocate(sc);
+    }
 };
 
 }
