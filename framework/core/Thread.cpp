@@ -7,6 +7,7 @@
 #include <boost/context/protected_fixedsize_stack.hpp>
 
 #if defined(VELMORRA_ASAN)
+#    include <sanitizer/asan_interface.h>
 #    include <sanitizer/common_interface_defs.h>
 #endif
 
@@ -50,7 +51,17 @@ struct RecordingStack {
         *size = sc.size;
         return sc;
     }
-    void deallocate(ctx::stack_context& sc) noexcept { inner.deallocate(sc); }
+    void deallocate(ctx::stack_context& sc) noexcept
+    {
+#if defined(VELMORRA_ASAN)
+        // The sanitizer keeps the marks of the frames that lived here (an
+        // unwound frame never clears its own); the pages go back to the
+        // system and may come back as any mapping, a font file say, whose
+        // reads it would then report as stack errors.
+        __asan_unpoison_memory_region(static_cast<char*>(sc.sp) - sc.size, sc.size);
+#endif
+        inner.deallocate(sc);
+    }
 };
 
 }
@@ -95,12 +106,23 @@ void Thread::Run()
         throw ThreadAlreadyRunningException();
     std::size_t stack = StackSize > 0 ? static_cast<std::size_t>(StackSize) : DefaultStackSize;
     mFinished = false;
+    mEntered = false;
+    mDiscarding = false;
     mFake = nullptr;
     mFiber = ctx::fiber(std::allocator_arg, RecordingStack { ctx::protected_fixedsize_stack(stack), &mStack.bottom, &mStack.size },
         [this](ctx::fiber&& caller) {
             annotateEntered();
+            mEntered = true;
             mCaller = std::move(caller);
-            body();
+            try {
+                if (!mDiscarding)
+                    body();
+            } catch (const ctx::detail::forced_unwind&) {
+                // Discarded at a yield point: the stack has unwound, and
+                // Boost switches back to the discarding side from here.
+                annotateLeave(true);
+                throw;
+            }
             mFinished = true;
             annotateLeave(true);
             return std::move(mCaller);
@@ -143,7 +165,15 @@ void Thread::resume()
 void Thread::suspend()
 {
     annotateLeave(false);
-    mCaller = std::move(mCaller).resume();
+    try {
+        mCaller = std::move(mCaller).resume();
+    } catch (const ctx::detail::forced_unwind&) {
+        // Discarded: the switch back onto this stack came all the same, to
+        // unwind it. Left untold, the sanitizer takes the discarding side's
+        // stack for this one from then on, long after the fiber is gone.
+        annotateEntered();
+        throw;
+    }
     annotateEntered();
 }
 
@@ -151,6 +181,15 @@ void Thread::discardFiber()
 {
     if (!mFiber)
         return;
+    if (!mEntered) {
+        // Never entered, it has no frames of ours to unwind: it is entered
+        // and ends at once, so every switch is one the sanitizer is told of.
+        mDiscarding = true;
+        resume();
+        mFiber = {};
+        mRunning = false;
+        return;
+    }
     // Destroying a suspended fiber unwinds its stack on that stack.
     void* fake = nullptr;
     annotateEnter(&fake);

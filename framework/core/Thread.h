@@ -59,6 +59,8 @@ private:
     boost::context::fiber mCaller;
     bool mRunning = false;
     bool mFinished = false;
+    bool mEntered = false;    // the fiber has run its first step
+    bool mDiscarding = false; // ended before its first step: it skips its body
 };
 
 // The yield point that ends every loop pass. On a thread it hands control to

@@ -13,11 +13,13 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -55,9 +57,16 @@ void runSlice()
         sSliceTimer->stop();
 }
 
-QString sDisplayProblem;
+// Qt may call the message handler from any of its threads while it starts
+// (the display connection's reader, for one), so what the handler shares is
+// guarded. It is recursive because passing a message on may log again.
+std::recursive_mutex sMessageLock;
 QtMessageHandler sQtHandler = nullptr; // the one ours replaced: Qt's own
-bool sToolkitStarted = false;
+// Messages are held only while the toolkit starts. Once it is torn down, a
+// message that another thread had already sent on its way to ours is passed
+// on to the handler put back, not held for a start that never comes.
+enum class ToolkitState { Down, Starting, Started };
+ToolkitState sToolkitState = ToolkitState::Down;
 
 // What Qt says while it starts is held back, so that when it cannot start
 // the one line below says why without the trail that led there. Qt's
@@ -72,40 +81,145 @@ struct HeldMessage {
 };
 std::vector<HeldMessage> sHeldMessages;
 
-void passOn(QtMsgType type, const QMessageLogContext& context, const QString& msg)
+void passOn(QtMessageHandler handler, QtMsgType type, const QMessageLogContext& context, const QString& msg)
 {
     // Qt's logging rules (QT_LOGGING_RULES, qtlogging.ini) have already
     // decided that this message is wanted; printing it is Qt's business.
-    if (sQtHandler)
-        sQtHandler(type, context, msg);
+    if (handler) {
+        handler(type, context, msg);
+        return;
+    }
+    const std::string line = qFormatLogMessage(type, context, msg).toStdString() + "\n";
+    std::fputs(line.c_str(), stderr);
+}
+
+bool envSet(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v && *v;
+}
+
+// Whether the user asked Qt to say more than its warnings: then the trail
+// that led to a failed start is what they want to read.
+bool askedForQtsDetail()
+{
+    const char* plugins = std::getenv("QT_DEBUG_PLUGINS");
+    if (plugins && std::atoi(plugins) > 0)
+        return true;
+    if (envSet("QT_LOGGING_RULES") || envSet("QT_LOGGING_CONF"))
+        return true;
+    // Rules from a qtlogging.ini let Qt's debug messages through too (its
+    // info messages come through without any rule).
+    for (const HeldMessage& m : sHeldMessages)
+        if (m.type == QtDebugMsg)
+            return true;
+    return false;
+}
+
+// Why the toolkit could not start, in Qt's words. Qt's last sentence only
+// says that no platform plugin could be initialised; the first thing its
+// platform layer said on the way names the plugin and what failed (no plugin
+// of that name, no display to connect to, a plugin found but not loaded). A
+// warning from elsewhere is a side note, used only when there is no other.
+QString reasonForFailure(const QString& fatal)
+{
+    const HeldMessage* first = nullptr;
+    for (const HeldMessage& m : sHeldMessages) {
+        if (m.type == QtDebugMsg)
+            continue;
+        if (m.category && std::strncmp(m.category, "qt.qpa", 6) == 0)
+            return m.text;
+        if (!first)
+            first = &m;
+    }
+    if (first)
+        return first->text;
+    return fatal.split('\n').first();
+}
+
+// Straight to the file: the process ends right after, with no exit handler
+// to flush a stream.
+void writeToStderr(const std::string& text)
+{
+    for (std::size_t done = 0; done < text.size();) {
+        ssize_t n = ::write(2, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+[[noreturn]] void failToStart(const QString& fatal)
+{
+    std::lock_guard lock(sMessageLock);
+    if (askedForQtsDetail()) {
+        for (const HeldMessage& m : sHeldMessages) {
+            const QMessageLogContext context(m.file, m.line, m.function, m.category);
+            const std::string text = qFormatLogMessage(m.type, context, m.text).toStdString() + "\n";
+            writeToStderr(text);
+        }
+    }
+    // The toolkit gives up when it cannot load its platform plugin or reach
+    // the display: say why in one plain line instead of aborting with a
+    // crash dump.
+    QString why = reasonForFailure(fatal).simplified();
+    std::string line = "velmorra: cannot start: " + why.toStdString() + "\n";
+    writeToStderr(line);
+    std::_Exit(1);
 }
 
 void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& msg)
 {
-    if (msg.contains(QLatin1String("could not connect to display")))
-        sDisplayProblem = msg;
-    if (type == QtFatalMsg) {
-        // The toolkit gives up when it cannot reach the display: say so in
-        // one plain line instead of aborting with a crash dump.
-        QString why = sDisplayProblem.isEmpty() ? msg.split('\n').first() : sDisplayProblem;
-        std::string line = "velmorra: cannot start: " + why.toStdString() + "\n";
-        ::write(2, line.data(), line.size());
-        std::_Exit(1);
+    if (type == QtFatalMsg)
+        failToStart(msg);
+    QtMessageHandler handler;
+    {
+        // The handler to pass on to is read with the flag: tear-down on the
+        // main thread may put it back at any moment.
+        std::lock_guard lock(sMessageLock);
+        if (sToolkitState == ToolkitState::Starting) {
+            sHeldMessages.push_back({ type, context.file, context.line, context.function, context.category, msg });
+            return;
+        }
+        handler = sQtHandler;
     }
-    if (!sToolkitStarted) {
-        sHeldMessages.push_back({ type, context.file, context.line, context.function, context.category, msg });
-        return;
-    }
-    passOn(type, context, msg);
+    passOn(handler, type, context, msg);
+}
+
+void installMessageHandler()
+{
+    std::lock_guard lock(sMessageLock);
+    sToolkitState = ToolkitState::Starting;
+    sHeldMessages.clear();
+    QtMessageHandler previous = qInstallMessageHandler(messageHandler);
+    // Ours is never passed on to itself: that would call it for ever.
+    if (previous != messageHandler)
+        sQtHandler = previous;
 }
 
 void toolkitStarted()
 {
-    sToolkitStarted = true;
+    // Held under the lock, so that a message from another thread waits and
+    // comes after the ones held before it.
+    std::lock_guard lock(sMessageLock);
+    sToolkitState = ToolkitState::Started;
     for (const HeldMessage& m : std::exchange(sHeldMessages, {})) {
         const QMessageLogContext context(m.file, m.line, m.function, m.category);
-        passOn(m.type, context, m.text);
+        passOn(sQtHandler, m.type, context, m.text);
     }
+}
+
+// The toolkit can start again in the same process (a test binary does, once
+// per test): the handler that was there before ours is put back, so the next
+// start installs ours over it afresh.
+void removeMessageHandler()
+{
+    std::lock_guard lock(sMessageLock);
+    qInstallMessageHandler(sQtHandler);
+    sToolkitState = ToolkitState::Down;
+    sHeldMessages.clear();
 }
 
 void tearDownToolkit()
@@ -115,6 +229,7 @@ void tearDownToolkit()
     sSliceTimer = nullptr;
     delete sQtApp;
     sQtApp = nullptr;
+    removeMessageHandler();
 }
 
 }
@@ -170,7 +285,10 @@ void _RunFrameworkInitialization(void (*startup)())
             std::fputs("velmorra: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n", stderr);
             std::exit(1);
         }
-        sQtHandler = qInstallMessageHandler(messageHandler);
+        // A process may run the framework more than once (a test binary
+        // does): each run's record starts empty, as the release log does.
+        FileType::RegistrationLog().clear();
+        installMessageHandler();
         // The toolkit is handed the program's name only: the process reads
         // nothing from its command line.
         static int argc = 1;

@@ -35,7 +35,7 @@ public:
     // Every type registered now, in order of registration.
     static std::vector<Registration> RegisteredTypes();
     // A record of registrations ("register NAME") and deregistrations
-    // ("deregister NAME"), in order.
+    // ("deregister NAME"), in order, since the framework last started.
     static std::vector<std::string>& RegistrationLog();
 
 private:

@@ -23,7 +23,14 @@ const std::vector<std::string> ReleasedInOrder = { "framework window list", "fra
 
 }
 
-TEST(Startup, OpensTheMainWindow)
+// Runs of the whole main routine share one process: an observer one test
+// set must not reach the next test's start.
+class Startup : public testing::Test {
+protected:
+    void TearDown() override { fw::SetStartupObserver({}); }
+};
+
+TEST_F(Startup, OpensTheMainWindow)
 {
     testsupport::AppHarness app;
     auto w = app.window();
@@ -35,7 +42,7 @@ TEST(Startup, OpensTheMainWindow)
 }
 
 // The whole main routine: start-up, Quit chosen from the File menu, shut-down.
-TEST(Startup, QuitFromTheFileMenuEndsWithStatusZeroAndReleasesInOrder)
+TEST_F(Startup, QuitFromTheFileMenuEndsWithStatusZeroAndReleasesInOrder)
 {
     testsupport::UseTestDisplay();
     fw::SetStartupObserver([] {
@@ -58,7 +65,7 @@ TEST(Startup, QuitFromTheFileMenuEndsWithStatusZeroAndReleasesInOrder)
 
 // Closing the only window ends the application, as on any Linux desktop,
 // through the same shut-down as Quit.
-TEST(Startup, ClosingTheWindowEndsTheApplication)
+TEST_F(Startup, ClosingTheWindowEndsTheApplication)
 {
     testsupport::UseTestDisplay();
     fw::SetStartupObserver([] {
@@ -88,7 +95,7 @@ void startupThatFailsBeforeTheWindow()
 // A start-up that opens no window leaves nothing on screen to quit with: the
 // process says so and ends with a failing status, through the shut-down a
 // quit takes, instead of running unseen for ever.
-TEST(Startup, StartUpThatOpensNoWindowEndsWithAFailingStatus)
+TEST_F(Startup, StartUpThatOpensNoWindowEndsWithAFailingStatus)
 {
     testsupport::UseTestDisplay();
     fw::RuntimeInit();
@@ -112,7 +119,7 @@ TEST(Startup, StartUpThatOpensNoWindowEndsWithAFailingStatus)
 // An exception that comes back out of the event loop ends the application
 // the way a quit does: a running thread is ended at its yield point while
 // the module-level objects still stand, and they are released in order.
-TEST(Startup, ExceptionOutOfTheEventLoopShutsDownAsAQuit)
+TEST_F(Startup, ExceptionOutOfTheEventLoopShutsDownAsAQuit)
 {
     testsupport::UseTestDisplay();
     struct Seen {

@@ -27,7 +27,7 @@ QFont DesktopFont(const QString& family, double points);
 // descriptions, the exception helper and the framework's initialisation with
 // the real start-up routine, everything the main routine does before its
 // event loop. The test then drives events itself; the destructor runs the
-// real shut-down.
+// real shut-down. One at a time; one process may make many, one after another.
 class AppHarness {
 public:
     // On a desktop whose font is the reference font.
