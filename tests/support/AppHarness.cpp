@@ -18,6 +18,12 @@ namespace testsupport {
 
 void UseTestDisplay()
 {
+    // A desktop session's own settings for Qt (its theme, a style, a font
+    // resolution, a scale) would change every size measured here.
+    for (const char* name : { "QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE", "QT_FONT_DPI", "QT_SCALE_FACTOR",
+             "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING", "QT_SCALE_FACTOR_ROUNDING_POLICY",
+             "QT_USE_PHYSICAL_DPI", "QT_DEVICE_PIXEL_RATIO", "QT_AUTO_SCREEN_SCALE_FACTOR" })
+        ::unsetenv(name);
     ::setenv("QT_QPA_PLATFORM", "offscreen:configfile=" VELMORRA_TEST_SUPPORT_DIR "/offscreen.json", 1);
     // Read once, when the toolkit first asks for a font; in a process that
     // starts the toolkit again it is the same file.

@@ -13,7 +13,9 @@ namespace testsupport {
 // The display every GUI test runs on, the same on any machine: Qt's offscreen
 // platform with one 1280 x 800 screen at 96 dpi, and the tests' own font
 // configuration, in which sans-serif is DejaVu Sans and only Debian's font
-// folders are read. Takes effect for a toolkit started after the call.
+// folders are read; whatever the desktop session sets for Qt (theme, style,
+// font resolution, scale) is left out. Takes effect for a toolkit started
+// after the call.
 void UseTestDisplay();
 
 // The desktop font that the tests' exact sizes hold for: DejaVu Sans at
