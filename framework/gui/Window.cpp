@@ -288,6 +288,21 @@ void WindowPrivate::fitToScreen()
     wantH = std::min(wantH, room.height() - menuH);
 }
 
+// The menu bar's height is sure only once it is shown (a style may make it
+// taller than it said before): a window that still runs past the screen's
+// free area gives up the difference.
+void WindowPrivate::keepWithinScreen()
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    const QSize room = screen->availableGeometry().size();
+    const int overW = std::max(0, window->width() - room.width());
+    const int overH = std::max(0, window->height() - room.height());
+    if (overW > 0 || overH > 0)
+        resizeContent(content->width() - overW, content->height() - overH);
+}
+
 void WindowPrivate::resizeContent(int w, int h)
 {
     wantW = w = std::clamp(w, minWidth, maxWidth);
@@ -406,11 +421,13 @@ void Window::Constructor()
     if (d->visible) {
         if (d->fullScreen) {
             d->window->showFullScreen();
+            d->resizeContent(d->wantW, d->wantH);
         } else {
             d->fitToScreen();
             d->window->show();
+            d->resizeContent(d->wantW, d->wantH);
+            d->keepWithinScreen();
         }
-        d->resizeContent(d->wantW, d->wantH);
     }
     for (auto& entry : d->controls)
         if (auto* control = dynamic_cast<RectControl*>(entry.second.get()))

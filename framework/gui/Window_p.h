@@ -54,6 +54,7 @@ struct WindowPrivate {
     // Pixels per layout unit for the desktop's font on that device.
     static double desktopLayoutScale(const QPaintDevice* device);
     void fitToScreen();
+    void keepWithinScreen();
     void buildMenus();
     void applyTabOrder();
 };

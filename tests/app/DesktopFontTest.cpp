@@ -236,11 +236,13 @@ TEST(DesktopFont, LinkTakesClicksAcrossItsWholeWidthAtALargerFont)
 }
 
 // Tiny and huge desktop fonts, and one given in pixels: the window opens no
-// larger than the screen's free area and never smaller than drawn.
+// larger than the screen's free area and never smaller than drawn. In another
+// style the menu bar shown may be taller than it said it would be before.
 struct ExtremeFont {
     const char* name;
     double points;
     int pixels;
+    const char* style = nullptr;
 };
 
 void PrintTo(const ExtremeFont& f, std::ostream* os)
@@ -258,10 +260,17 @@ TEST_P(DesktopFontExtreme, WindowOpensWithinTheScreen)
         font.setPixelSize(c.pixels);
     else
         font.setPointSizeF(c.points);
+    if (c.style) {
+        // Set before the toolkit starts; it ends with the run.
+        QApplication::setStyle(QString::fromLatin1(c.style));
+    }
     testsupport::AppHarness app(font);
     auto w = app.window();
     ASSERT_TRUE(w);
     auto* top = static_cast<QMainWindow*>(w->nativeWindow());
+    if (c.style) {
+        ASSERT_EQ(top->style()->name().toStdString(), QString::fromLatin1(c.style).toLower().toStdString());
+    }
     EXPECT_GE(w->LayoutScale(), 1.0);
     QSize room = top->screen()->availableGeometry().size();
     EXPECT_LE(top->width(), room.width());
@@ -276,5 +285,6 @@ TEST_P(DesktopFontExtreme, WindowOpensWithinTheScreen)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fonts, DesktopFontExtreme,
-    testing::Values(ExtremeFont { "6pt", 6, 0 }, ExtremeFont { "24pt", 24, 0 }, ExtremeFont { "16px", 0, 16 }),
+    testing::Values(ExtremeFont { "6pt", 6, 0 }, ExtremeFont { "24pt", 24, 0 }, ExtremeFont { "16px", 0, 16 },
+        ExtremeFont { "24pt_WindowsStyle", 24, 0, "Windows" }),
     [](const testing::TestParamInfo<ExtremeFont>& info) { return std::string(info.param.name); });
