@@ -307,7 +307,7 @@ void _RunFrameworkInitialization(void (*startup)())
         });
         RuntimeAtExit(tearDownToolkit);
     }
-    RuntimeCallSystemCode([](void* p) { reinterpret_cast<void (*)()>(p)(); }, reinterpret_cast<void*>(startup));
+    RuntimeCallSystemCode(startup);
     if (sStartupObserver)
         sStartupObserver();
 }
