@@ -4,47 +4,13 @@
 #include "framework/gui/Controls_p.h"
 #include "framework/gui/QtText_p.h"
 
-#include <QFocusEvent>
 #include <QPushButton>
 
 namespace fw {
 
-// Outside a dialog, Qt takes the default role from an auto-default button
-// when it loses the focus, and Return would then press nothing. The
-// framework's buttons are never auto-default (the role a dialog gives its
-// focused button), and whatever a focus change did to the widget, the
-// button shows the program's setting again afterwards.
-namespace {
-class NativeButton : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-
-    bool wantDefault = false;
-
-protected:
-    void focusInEvent(QFocusEvent* e) override
-    {
-        QPushButton::focusInEvent(e);
-        keepDefault();
-    }
-    void focusOutEvent(QFocusEvent* e) override
-    {
-        QPushButton::focusOutEvent(e);
-        keepDefault();
-    }
-
-private:
-    void keepDefault()
-    {
-        if (isDefault() != wantDefault)
-            setDefault(wantDefault);
-    }
-};
-}
-
-static NativeButton* button(const PushButton& b)
+static QPushButton* button(const PushButton& b)
 {
-    return static_cast<NativeButton*>(b.nativeWidget());
+    return static_cast<QPushButton*>(b.nativeWidget());
 }
 
 const ClassInfo& PushButton::ClassDescription()
@@ -67,9 +33,12 @@ const ClassInfo& PushButton::ClassDescription()
 
 void* PushButton::createWidget(void* parent)
 {
-    auto* b = new NativeButton(static_cast<QWidget*>(parent));
+    auto* b = new QPushButton(static_cast<QWidget*>(parent));
+    // Outside a dialog, Qt takes the default role from an auto-default
+    // button when it loses the focus, and Return would then press nothing.
+    // The framework's buttons are never auto-default (the role a dialog
+    // gives its focused button), so only the program moves the role.
     b->setAutoDefault(false);
-    b->wantDefault = mDefault;
     b->setDefault(mDefault);
     QObject::connect(b, &QPushButton::clicked, [this] {
         Ref<Object> hold = self();
@@ -103,10 +72,8 @@ bool PushButton::Default() const
 void PushButton::SetDefault(bool v)
 {
     mDefault = v;
-    if (auto* b = button(*this)) {
-        b->wantDefault = v;
+    if (auto* b = button(*this))
         b->setDefault(v);
-    }
 }
 
 }
