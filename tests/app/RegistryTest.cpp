@@ -170,27 +170,16 @@ TEST(Registry, LinkLabelHasItsSixHandlersItsActionAndItsURL)
     for (const fw::ClassInfo* p = cls->parent; p; p = p->parent)
         EXPECT_EQ(std::count(p->declaredEvents.begin(), p->declaredEvents.end(), "Action"), 0) << p->name;
 
-    const struct {
-        const char* name;
-        const char* signature;
-        bool isVirtual;
-    } members[] = {
-        { "Event_MouseDown", "%b%i4i4", true },
-        { "Event_MouseDrag", "%%i4i4", true },
-        { "Event_MouseUp", "%%i4i4", true },
-        { "Event_Open", "%%", true },
-        { "Event_MouseEnter", "%%", true },
-        { "Event_MouseExit", "%%", true },
-        { "URL", "s", false },
+    const MemberRow members[] = {
+        { "Event_MouseDown", "%b%i4i4", true, "Private", false },
+        { "Event_MouseDrag", "%%i4i4", true, "Private", false },
+        { "Event_MouseUp", "%%i4i4", true, "Private", false },
+        { "Event_Open", "%%", true, "Private", false },
+        { "Event_MouseEnter", "%%", true, "Private", false },
+        { "Event_MouseExit", "%%", true, "Private", false },
+        { "URL", "s", false, "Public", false },
     };
-    ASSERT_EQ(cls->members.size(), std::size(members));
-    for (std::size_t i = 0; i < std::size(members); ++i) {
-        SCOPED_TRACE(members[i].name);
-        EXPECT_EQ(cls->members[i].name, members[i].name);
-        EXPECT_EQ(cls->members[i].signature, members[i].signature);
-        EXPECT_EQ(cls->members[i].isVirtual, members[i].isVirtual);
-    }
-    EXPECT_EQ(cls->members.back().Attribute("__Scope"), "Public");
+    expectMembers(*cls, members, std::size(members));
 
     ASSERT_EQ(cls->properties.size(), 1u);
     EXPECT_EQ(cls->properties[0].name, "URL");
