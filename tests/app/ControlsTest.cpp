@@ -117,11 +117,18 @@ void openEditMenu(Window1& w)
     menu->hide();
 }
 
-void focusList(testsupport::AppHarness& app, Window1& w)
+// Makes the window the active one, as the window manager does when the user
+// brings it to the front; false if it never became active.
+bool activate(testsupport::AppHarness& app, fw::Window& w)
 {
     auto* top = static_cast<QWidget*>(w.nativeWindow());
     top->activateWindow();
-    ASSERT_TRUE(app.runUntil([&] { return QApplication::activeWindow() == top; }, 2000));
+    return app.runUntil([&] { return QApplication::activeWindow() == top; }, 2000);
+}
+
+void focusList(testsupport::AppHarness& app, Window1& w)
+{
+    ASSERT_TRUE(activate(app, w));
     auto* list = static_cast<QWidget*>(w.filesList()->nativeWidget());
     list->setFocus(Qt::OtherFocusReason);
     ASSERT_TRUE(app.runUntil([&] { return QApplication::focusWidget() == list; }, 2000));
@@ -642,12 +649,10 @@ TEST(Controls, DefaultButtonStaysDefaultWhereverTheFocusHasBeen)
     auto probe = fw::make<ProbeWindow>();
     probe->Constructor();
     auto button = probe->againBut();
-    auto* top = static_cast<QWidget*>(probe->nativeWindow());
     auto* list = static_cast<QAbstractScrollArea*>(probe->filesList()->nativeWidget());
     auto* pop = static_cast<QComboBox*>(probe->modePop()->nativeWidget());
     auto* buttonWidget = static_cast<QPushButton*>(button->nativeWidget());
-    top->activateWindow();
-    ASSERT_TRUE(app.runUntil([&] { return QApplication::activeWindow() == top; }, 2000));
+    ASSERT_TRUE(activate(app, *probe));
 
     auto type = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
         QWidget* focused = QApplication::focusWidget();
@@ -723,14 +728,12 @@ TEST(Controls, OnlyTheProgramMovesTheDefaultRole)
     probe->_AddControl(other, "other");
     other->SetCaption("Other");
     other->SetTabStop(true);
-    auto* top = static_cast<QWidget*>(probe->nativeWindow());
     auto* againWidget = static_cast<QPushButton*>(again->nativeWidget());
     auto* otherWidget = static_cast<QPushButton*>(other->nativeWidget());
     auto* list = static_cast<QWidget*>(probe->filesList()->nativeWidget());
     int otherPresses = 0;
     QObject::connect(otherWidget, &QPushButton::clicked, [&] { ++otherPresses; });
-    top->activateWindow();
-    ASSERT_TRUE(app.runUntil([&] { return QApplication::activeWindow() == top; }, 2000));
+    ASSERT_TRUE(activate(app, *probe));
 
     EXPECT_FALSE(other->Default());
     struct Case {
