@@ -29,7 +29,12 @@ const char* const Visible[] = { "filesList", "Label1", "Label2", "Label3", "Labe
 
 // The families users meet: Debian's own default, the one most desktops
 // (KDE Plasma among them) set, and GNOME's.
-const char* const Families[] = { "DejaVu Sans", "Noto Sans", "Cantarell" };
+struct Family {
+    const char* name;
+    const char* package; // the Debian package that has it
+};
+const Family Families[] = { { "DejaVu Sans", "fonts-dejavu-core" }, { "Noto Sans", "fonts-noto-core" },
+    { "Cantarell", "fonts-cantarell" } };
 
 QWidget* widgetOf(Window1& w, const char* name)
 {
@@ -93,6 +98,7 @@ void expectButtonFits(QPushButton* button)
 
 struct FontCase {
     const char* family;
+    const char* package;
     double points;
 };
 
@@ -104,9 +110,9 @@ void PrintTo(const FontCase& f, std::ostream* os)
 std::vector<FontCase> everyFamilyAt9To12Points()
 {
     std::vector<FontCase> cases;
-    for (const char* family : Families)
+    for (const Family& family : Families)
         for (double points : { 9.0, 10.0, 11.0, 12.0 })
-            cases.push_back({ family, points });
+            cases.push_back({ family.name, family.package, points });
     return cases;
 }
 
@@ -122,7 +128,8 @@ TEST_P(DesktopFontSize, EveryTextShowsWholeAndNoTextRunsUnderAnotherControl)
     ASSERT_TRUE(w);
     // A missing font would be silently replaced by another, and the case
     // would measure that one.
-    ASSERT_EQ(QFontInfo(QApplication::font()).family().toStdString(), c.family) << "the font is not installed";
+    ASSERT_EQ(QFontInfo(QApplication::font()).family().toStdString(), c.family)
+        << "the font is not installed: ./dev.sh test installs " << c.package;
     ASSERT_EQ(QApplication::font().pointSizeF(), c.points); // kept, never shrunk to fit
 
     // The layout keeps its numbers; only the pixels per unit grow, and the
